@@ -1,0 +1,61 @@
+#include "forms/Form2.h"
+
+#include "modules/Module1.h"
+#include "widgets/ListBox.h"
+#include "widgets/TextBox.h"
+#include "widgets/Twips.h"
+
+#include <QGroupBox>
+#include <QPushButton>
+
+Form2::Form2() {
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("坐标查询"));
+    setClientSizeTw(5070, 4095);
+
+    Frame1 = new QGroupBox(QStringLiteral("地点"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Twips::setGeometry(Frame1, 0, 0, 1695, 4095);
+
+    const auto regionButton = [this](const char* name, const QString& caption, int top) {
+        auto* b = new QPushButton(caption, Frame1);
+        b->setObjectName(QLatin1String(name));
+        Twips::setGeometry(b, 120, top, 1455, 255);
+        return b;
+    };
+    Command1 = regionButton("Command1", QStringLiteral("芙蕾雅岛"), 240);
+    Command2 = regionButton("Command2", QStringLiteral("圣拉鲁卡村"), 600);
+    Command3 = regionButton("Command3", QStringLiteral("伊尔村"), 960);
+
+    Frame2 = new QGroupBox(QStringLiteral("列表"), this);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    Twips::setGeometry(Frame2, 1800, 0, 3255, 4095);
+
+    Text1 = new TextBox(Frame2, TextBox::Horizontal);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Twips::setGeometry(Text1, 120, 240, 3015, 615);
+
+    List1 = new ListBox(Frame2);
+    List1->setObjectName(QStringLiteral("List1"));
+    Twips::setGeometry(List1, 120, 840, 3015, 3120);
+
+    setTabOrder(Text1, List1);
+    setTabOrder(List1, Command1);
+    setTabOrder(Command1, Command2);
+    setTabOrder(Command2, Command3);
+
+    connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Form2::Command3_Click);
+    connect(List1, &ListBox::itemPicked, this, &Form2::List1_Click);
+}
+
+void Form2::Form_Load() { Module1::PlaceWindowBottomRight(this); }
+
+void Form2::Command1_Click() { Module1::LoadListFile(QStringLiteral("芙蕾雅島.txt"), List1, false); }
+
+void Form2::Command2_Click() { Module1::LoadListFile(QStringLiteral("聖拉_卡村.txt"), List1, false); }
+
+void Form2::Command3_Click() { Module1::LoadListFile(QStringLiteral("芙蕾雅島－伊爾村.txt"), List1, true); }
+
+void Form2::List1_Click() { Text1->setText(List1->text()); }

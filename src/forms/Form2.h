@@ -1,0 +1,32 @@
+#pragma once
+
+#include "forms/FormBase.h"
+
+class QGroupBox;
+class QPushButton;
+class ListBox;
+class TextBox;
+
+// Coordinate lookup: one region file at a time as a list, the picked entry in full above it.
+class Form2 : public FormBase {
+    Q_OBJECT
+public:
+    Form2();
+
+    QGroupBox* Frame1;
+    QPushButton* Command1;
+    QPushButton* Command2;
+    QPushButton* Command3;
+    QGroupBox* Frame2;
+    TextBox* Text1;
+    ListBox* List1;
+
+protected:
+    void Form_Load() override;
+
+private slots:
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void List1_Click();
+};

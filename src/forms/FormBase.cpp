@@ -1,0 +1,87 @@
+#include "forms/FormBase.h"
+
+#include "modules/Module1.h"
+#include "widgets/Twips.h"
+
+#include <QCloseEvent>
+#include <QHash>
+
+namespace {
+QHash<const QMetaObject*, FormBase*>& registry() {
+    static QHash<const QMetaObject*, FormBase*> forms;
+    return forms;
+}
+} // namespace
+
+FormBase::FormBase() : QWidget(nullptr, Qt::Window) {}
+
+FormBase::~FormBase() {
+    for (auto it = registry().begin(); it != registry().end(); ++it) {
+        if (it.value() == this) {
+            registry().erase(it);
+            break;
+        }
+    }
+}
+
+FormBase*& FormBase::slotFor(const QMetaObject* meta) { return registry()[meta]; }
+
+void FormBase::Show() {
+    if (!loaded_) {
+        loaded_ = true;
+        Form_Load();
+        if (unloading_)
+            return;
+        show();
+        // Placement before the first show could only estimate the frame; now it is known.
+        const QVariant margins = property(Module1::kPlacementProperty);
+        if (margins.isValid()) {
+            const QPointF m = margins.toPointF();
+            Module1::PlaceWindowBottomRight(this, m.x(), m.y());
+        }
+    } else {
+        if (isMinimized())
+            showNormal();
+        show();
+    }
+    raise();
+    activateWindow();
+}
+
+void FormBase::unloadAll() {
+    const auto forms = registry().values();
+    registry().clear();
+    for (FormBase* form : forms) {
+        if (!form)
+            continue;
+        form->unloading_ = true;
+        form->hide();
+        form->deleteLater();
+    }
+}
+
+void FormBase::setClientSizeTw(int width, int height) { Twips::setClientSize(this, width, height); }
+
+void FormBase::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (loaded_ && !unloading_)
+        Form_Resize();
+}
+
+void FormBase::closeEvent(QCloseEvent* event) {
+    if (unloading_) {
+        event->accept();
+        return;
+    }
+    Form_Unload();
+    unloading_ = true;
+    event->accept();
+    // Unload: the instance is discarded and the next opening builds the design state again.
+    for (auto it = registry().begin(); it != registry().end(); ++it) {
+        if (it.value() == this) {
+            registry().erase(it);
+            break;
+        }
+    }
+    deleteLater();
+}

@@ -1,0 +1,255 @@
+#include "modules/Module1.h"
+
+#include "core/DataText.h"
+#include "core/Placement.h"
+#include "forms/FormBase.h"
+#include "widgets/ListBox.h"
+#include "widgets/TextBox.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QFont>
+#include <QHash>
+#include <QIcon>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QScreen>
+
+namespace Module1 {
+
+const char* const kPlacementProperty = "qmquery_placement";
+
+namespace {
+
+QString& folderOverride() {
+    static QString folder;
+    return folder;
+}
+
+MsgHandler& messageHandler() {
+    static MsgHandler handler;
+    return handler;
+}
+
+bool& quittingFlag() {
+    static bool flag = false;
+    return flag;
+}
+
+// Frame margins of the last window seen on screen, used before a window has its own frame.
+QMargins& knownFrameMargins() {
+    static QMargins margins;
+    return margins;
+}
+
+QMargins frameMarginsOf(const QWidget* w) {
+    if (w->isVisible()) {
+        const QRect f = w->frameGeometry();
+        const QRect g = w->geometry();
+        const QMargins m(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(),
+                         f.bottom() - g.bottom());
+        if (!m.isNull())
+            knownFrameMargins() = m;
+        return m;
+    }
+    return knownFrameMargins();
+}
+
+void reportMissing(const QString& fileName, QWidget* parent) {
+    MsgBox(QStringLiteral("找不到檔案") + u'"' + fileName + u'"' + QStringLiteral(",或檔案無內容"),
+           MsgButtons::Ok, MsgIcon::None, parent);
+}
+
+// Reads a data file whole; false when it is missing, a folder, or unreadable.
+bool readDataFile(const QString& fileName, QByteArray& bytes) {
+    const QString path = DataText::dataPath(programFolder(), fileName);
+    if (QFileInfo(path).isDir())
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    bytes = file.readAll();
+    return file.error() == QFileDevice::NoError;
+}
+
+// Each target's newest load; an older load that sees a newer number stops appending.
+QHash<const QObject*, quint64>& loadGenerations() {
+    static QHash<const QObject*, quint64> generations;
+    return generations;
+}
+
+} // namespace
+
+QString appTitle() { return QStringLiteral("资料查询器"); }
+
+QString programFolder() {
+    if (!folderOverride().isEmpty())
+        return folderOverride();
+    return QCoreApplication::applicationDirPath();
+}
+
+void setProgramFolder(const QString& folder) { folderOverride() = folder; }
+
+void setMessageHandler(MsgHandler handler) { messageHandler() = std::move(handler); }
+
+MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, QWidget* parent) {
+    if (messageHandler())
+        return messageHandler()(MsgRequest{text, buttons, icon, parent});
+    QMessageBox box(parent);
+    box.setWindowTitle(appTitle());
+    box.setText(text);
+    switch (icon) {
+    case MsgIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MsgIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MsgIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    }
+    if (buttons == MsgButtons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        return box.exec() == QMessageBox::Yes ? MsgResult::Yes : MsgResult::No;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return MsgResult::Ok;
+}
+
+void LoadListFile(const QString& fileName, ListBox* target, bool trimLines) {
+    target->clear();
+    QByteArray bytes;
+    if (!readDataFile(fileName, bytes)) {
+        reportMissing(fileName, target->window());
+        return;
+    }
+    QStringList lines = DataText::splitLines(DataText::decode(bytes));
+    if (trimLines) {
+        for (QString& line : lines)
+            line = DataText::trimSpaces(line);
+    }
+    target->setItems(std::move(lines));
+}
+
+void LoadTextFile(const QString& fileName, TextBox* target, bool trimLines, const QString& progressPrefix,
+                  QLabel* progressLabel, const QString& progressSuffix) {
+    const quint64 generation = ++loadGenerations()[target];
+    QPointer<TextBox> box(target);
+    target->clear();
+    QByteArray bytes;
+    if (!readDataFile(fileName, bytes)) {
+        reportMissing(fileName, target->window());
+        return;
+    }
+    QStringList lines = DataText::splitLines(DataText::decode(bytes));
+    bytes.clear();
+
+    const bool progress = !progressSuffix.isEmpty() && progressLabel;
+    if (!progress) {
+        QString text;
+        qsizetype size = 0;
+        for (const QString& line : lines)
+            size += line.size() + 1;
+        text.reserve(size);
+        for (const QString& line : lines) {
+            text += trimLines ? DataText::trimSpaces(line) : line;
+            text += u'\n';
+        }
+        target->setPlainText(text);
+        return;
+    }
+
+    QPointer<QLabel> label(progressLabel);
+    const auto stillCurrent = [&] {
+        if (!box || !label || quitting())
+            return false;
+        if (auto* form = qobject_cast<FormBase*>(box->window()); form && form->isUnloading())
+            return false;
+        return loadGenerations().value(box.data()) == generation;
+    };
+    // Painting every line would cost far more than the load; the screen refreshes about every 16 ms.
+    QElapsedTimer sincePump;
+    sincePump.start();
+    qsizetype count = 0;
+    for (const QString& line : lines) {
+        ++count;
+        label->setText(progressPrefix + QString::number(count) + progressSuffix);
+        box->appendText((trimLines ? DataText::trimSpaces(line) : line) + u'\n');
+        if (count == 1 || sincePump.elapsed() >= 16) {
+            QCoreApplication::processEvents();
+            sincePump.restart();
+            if (!stillCurrent())
+                return;
+        }
+    }
+    if (stillCurrent())
+        QCoreApplication::processEvents();
+}
+
+double outerWidthTw(const QWidget* window) {
+    const QMargins m = frameMarginsOf(window);
+    return Placement::pixelsToTwips(window->width() + m.left() + m.right());
+}
+
+double outerHeightTw(const QWidget* window) {
+    const QMargins m = frameMarginsOf(window);
+    return Placement::pixelsToTwips(window->height() + m.top() + m.bottom());
+}
+
+void setOuterWidthTw(QWidget* window, double twips) {
+    const QMargins m = frameMarginsOf(window);
+    const int client = Placement::twipsToPixels(twips) - m.left() - m.right();
+    if (client >= 0 && client != window->width())
+        window->resize(client, window->height());
+}
+
+void PlaceWindowBottomRight(QWidget* window) { PlaceWindowBottomRight(window, 100, 80); }
+
+void PlaceWindowBottomRight(QWidget* window, double marginRight, double marginBottom) {
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QSizeF screenTw(Placement::pixelsToTwips(screen->geometry().width()),
+                          Placement::pixelsToTwips(screen->geometry().height()));
+    const QSizeF outerTw(outerWidthTw(window), outerHeightTw(window));
+    const QPointF at = Placement::bottomRight(screenTw, outerTw, marginRight, marginBottom);
+    // Before the first show the frame is only estimated; FormBase places the window again once shown.
+    window->setProperty(kPlacementProperty, QPointF(marginRight, marginBottom));
+    // move() places the frame's top-left corner on a top-level window.
+    window->move(screen->geometry().left() + Placement::twipsToPixels(at.x()),
+                 screen->geometry().top() + Placement::twipsToPixels(at.y()));
+}
+
+void initApplication(QApplication& app) {
+    app.setApplicationName(QStringLiteral("qmquery"));
+    app.setApplicationDisplayName(appTitle());
+    // The design's Traditional Chinese faces; on systems without them, a Ming face keeps the look.
+    const QStringList ming = {QStringLiteral("MingLiU"), QStringLiteral("PMingLiU"),
+                              QStringLiteral("AR PL UMing TW"), QStringLiteral("AR PL UMing HK"),
+                              QStringLiteral("AR PL New Sung"), QStringLiteral("Noto Serif CJK TC")};
+    QFont::insertSubstitutions(QStringLiteral("細明體"), ming);
+    QFont::insertSubstitutions(QStringLiteral("新細明體"), ming);
+    QFont::insertSubstitutions(QStringLiteral("MingLiU"), ming.mid(2));
+    QFont::insertSubstitutions(QStringLiteral("PMingLiU"), ming.mid(2));
+    QFont font(QStringLiteral("新細明體"));
+    font.setPointSizeF(9);
+    app.setFont(font);
+    app.setWindowIcon(QIcon(QStringLiteral(":/icons/qmquery.png")));
+}
+
+bool quitting() { return quittingFlag(); }
+void setQuitting(bool on) { quittingFlag() = on; }
+
+} // namespace Module1

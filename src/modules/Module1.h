@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QApplication;
+class QLabel;
+class QWidget;
+class ListBox;
+class TextBox;
+
+// Shared routines of every window: the program folder, message boxes, data-file loaders, placement.
+namespace Module1 {
+
+// The title every message box carries.
+[[nodiscard]] QString appTitle();
+
+// The folder that holds the program; tests point it elsewhere.
+[[nodiscard]] QString programFolder();
+void setProgramFolder(const QString& folder);
+
+enum class MsgButtons { Ok, YesNo };
+enum class MsgIcon { None, Exclamation, Question, Information, Critical };
+enum class MsgResult { Ok, Yes, No };
+
+struct MsgRequest {
+    QString text;
+    MsgButtons buttons = MsgButtons::Ok;
+    MsgIcon icon = MsgIcon::None;
+    QWidget* parent = nullptr;
+};
+using MsgHandler = std::function<MsgResult(const MsgRequest&)>;
+
+// Replaces the real message box, so tests can read and answer it; an empty handler restores it.
+void setMessageHandler(MsgHandler handler);
+
+// A modal message box with the application title; blocks only its caller's flow.
+MsgResult MsgBox(const QString& text, MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None,
+                 QWidget* parent = nullptr);
+
+// Fills `target` with the lines of a data file, one item per line.
+void LoadListFile(const QString& fileName, ListBox* target, bool trimLines);
+
+// Fills `target` with the whole data file, each line followed by a line break. With a non-empty
+// `progressSuffix`, the text grows line by line, `progressLabel` counts the lines and pending events
+// run in between; a newer load into the same target stops an older one.
+void LoadTextFile(const QString& fileName, TextBox* target, bool trimLines, const QString& progressPrefix = {},
+                  QLabel* progressLabel = nullptr, const QString& progressSuffix = {});
+
+// Puts a top-level window near the screen's bottom-right corner (100 and 80 twips from the edges).
+void PlaceWindowBottomRight(QWidget* window);
+// The same rule with other margins, in twips.
+void PlaceWindowBottomRight(QWidget* window, double marginRight, double marginBottom);
+
+// Set on a window by the placement rule: the margins it was placed with.
+extern const char* const kPlacementProperty;
+
+// The window's outer (frame) size in twips, estimated from other windows before it is first shown.
+[[nodiscard]] double outerWidthTw(const QWidget* window);
+[[nodiscard]] double outerHeightTw(const QWidget* window);
+// Sets the client width so that the outer width becomes `twips`.
+void setOuterWidthTw(QWidget* window, double twips);
+
+// Application-wide set-up: fonts for the design's Traditional Chinese faces, title, icon.
+void initApplication(QApplication& app);
+
+// Set when the menu closes: long-running loads stop at once.
+[[nodiscard]] bool quitting();
+void setQuitting(bool on);
+
+} // namespace Module1

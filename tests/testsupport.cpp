@@ -1,0 +1,68 @@
+#include "testsupport.h"
+
+#include "forms/FormBase.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringEncoder>
+
+namespace TestSupport {
+
+MessageRecorder::MessageRecorder() {
+    Module1::setMessageHandler([this](const Module1::MsgRequest& request) {
+        messages.append(request);
+        if (!answers.isEmpty())
+            return answers.takeFirst();
+        return request.buttons == Module1::MsgButtons::YesNo ? Module1::MsgResult::No : Module1::MsgResult::Ok;
+    });
+}
+
+MessageRecorder::~MessageRecorder() { Module1::setMessageHandler({}); }
+
+QStringList MessageRecorder::texts() const {
+    QStringList t;
+    for (const auto& m : messages)
+        t.append(m.text);
+    return t;
+}
+
+ProgramFolder::ProgramFolder() : previous_(Module1::programFolder()) {
+    Module1::setProgramFolder(dir_.path());
+}
+
+ProgramFolder::~ProgramFolder() { Module1::setProgramFolder(previous_); }
+
+QString ProgramFolder::write(const QString& relativeName, const QByteArray& bytes) const {
+    QString rel = relativeName;
+    rel.replace(u'\\', u'/');
+    const QString full = dir_.path() + u'/' + rel;
+    QDir().mkpath(QFileInfo(full).path());
+    QFile f(full);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(bytes);
+    return full;
+}
+
+QString ProgramFolder::writeCp950(const QString& relativeName, const QString& text) const {
+    return write(relativeName, toCp950(text));
+}
+
+QByteArray toCp950(const QString& text) {
+    QStringEncoder encoder("windows-950");
+    return encoder.encode(text);
+}
+
+void initApplication() {
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        Module1::initApplication(*app);
+}
+
+void unloadAllForms() {
+    FormBase::unloadAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Module1::setQuitting(false);
+}
+
+} // namespace TestSupport

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "modules/Module1.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+
+// Shared helpers for the window tests: a recorded message box, fixture files, clean unloading.
+namespace TestSupport {
+
+// Records every message box and answers it; restores the real box when destroyed.
+class MessageRecorder {
+public:
+    MessageRecorder();
+    ~MessageRecorder();
+    MessageRecorder(const MessageRecorder&) = delete;
+    MessageRecorder& operator=(const MessageRecorder&) = delete;
+
+    QList<Module1::MsgRequest> messages;
+    // Answers to give, in order; when they run out, Yes/No boxes get No and OK boxes get OK.
+    QList<Module1::MsgResult> answers;
+
+    [[nodiscard]] QStringList texts() const;
+};
+
+// A temporary program folder; restores the previous one when destroyed.
+class ProgramFolder {
+public:
+    ProgramFolder();
+    ~ProgramFolder();
+    ProgramFolder(const ProgramFolder&) = delete;
+    ProgramFolder& operator=(const ProgramFolder&) = delete;
+
+    [[nodiscard]] QString path() const { return dir_.path(); }
+    // Writes `bytes` to the relative name (backslashes allowed), creating folders; returns the full path.
+    QString write(const QString& relativeName, const QByteArray& bytes) const;
+    // Writes text encoded in code page 950.
+    QString writeCp950(const QString& relativeName, const QString& text) const;
+
+private:
+    QTemporaryDir dir_;
+    QString previous_;
+};
+
+[[nodiscard]] QByteArray toCp950(const QString& text);
+
+// Sets up the application's fonts and title as the program does.
+void initApplication();
+
+// Closes every window and deletes them, so each test starts from no instance.
+void unloadAllForms();
+
+} // namespace TestSupport
