@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// The few operating-system operations the tool needs. One implementation per platform, chosen by the
+// build; nothing else in the program asks which system it runs on.
+namespace Platform {
+
+// Opens a web address in the system's browser. Returns at once; false when it could not be started.
+bool openUrl(const QString& url);
+
+// Opens a file in the program the system associates with its type, passing the path as one argument
+// (no shell). Returns at once; false when it could not be started.
+bool openDocument(const QString& path);
+
+} // namespace Platform
