@@ -21,7 +21,7 @@
 
 namespace {
 
-const QString kCredit = QStringLiteral("qmquery 製作小組 qmquery.example.org");
+const QString kCredit = QStringLiteral("QM小組 qm.example.org");
 
 struct MenuButton {
     int number;
