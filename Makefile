@@ -1,23 +1,28 @@
 # The two entry points a fresh Debian 12 machine needs: `make run` and `make test`.
-PRESET ?= default
-BUILD_DIR := build/$(PRESET)
-
-.PHONY: deps configure build run test clean
+.PHONY: deps run test test-default test-asan build-default build-asan clean
 
 deps:
 	@scripts/install-deps.sh
 
-configure: deps
-	cmake --preset $(PRESET)
+build-default: deps
+	cmake --preset default
+	cmake --build --preset default
 
-build: configure
-	cmake --build --preset $(PRESET)
+build-asan: deps
+	cmake --preset asan
+	cmake --build --preset asan
 
-run: build
-	$(BUILD_DIR)/qmquery
+run: build-default
+	build/default/qmquery
 
-test: build
-	QT_QPA_PLATFORM=offscreen ctest --preset $(PRESET)
+test-default: build-default
+	ctest --preset default
+
+test-asan: build-asan
+	ctest --preset asan
+
+# Every test, in the normal build and again under AddressSanitizer + UndefinedBehaviorSanitizer.
+test: test-default test-asan
 
 clean:
 	rm -rf build
