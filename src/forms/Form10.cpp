@@ -32,6 +32,15 @@ QString titleFromCaption(const QString& caption) {
     return title.replace(QLatin1String("&&"), QLatin1String("&"));
 }
 
+// The whole button answers a click, as a blank one has no caption to click on.
+class OptionButton : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+};
+
 } // namespace
 
 Form10::Form10() {
@@ -45,7 +54,7 @@ Form10::Form10() {
     Twips::setGeometry(Frame1, 0, 0, 4935, 975);
 
     for (int i = 0; i < int(Option1.size()); ++i) {
-        auto* option = new QRadioButton(Frame1);
+        auto* option = new OptionButton(Frame1);
         // One name for the whole array, as its elements differ only by index.
         option->setObjectName(QStringLiteral("Option1"));
         option->setProperty("Index", i);
