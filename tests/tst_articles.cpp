@@ -38,6 +38,8 @@ void tst_Articles::titles_data() {
                                                << "";
     QTest::newRow("five characters leave one") << "x.txt"
                                                << "x" << QStringLiteral("心得文章\\x.txt");
+    QTest::newRow("upper-case extension found as listed") << "Note.TXT"
+                                                          << "Note" << QStringLiteral("心得文章\\Note.TXT");
     QTest::newRow("empty name") << ""
                                 << ""
                                 << "";
@@ -57,7 +59,7 @@ void tst_Articles::titles() {
     QFETCH(QString, file);
     QCOMPARE(ArticleList::titleOf(name), title);
     if (!title.isEmpty())
-        QCOMPARE(ArticleList::articleFile(title), file);
+        QCOMPARE(ArticleList::articleFile(title, {"other.txt", name}), file);
 }
 
 void tst_Articles::paging_data() {
@@ -116,7 +118,8 @@ void tst_Articles::order_data() {
                                   << QStringList{"a.txt", "b.txt", "C.txt"};
     QTest::newRow("upper case not first")
         << QStringList{"Zed.txt", "apple.txt"} << QStringList{"apple.txt", "Zed.txt"};
-    QTest::newRow("dot sorts before letters") << QStringList{"ab.txt", "a.txt"} << QStringList{"a.txt", "ab.txt"};
+    QTest::newRow("dot sorts before letters")
+        << QStringList{"ab.txt", "a.txt"} << QStringList{"a.txt", "ab.txt"};
     // 龍 has 16 strokes, 讀 22: stroke order puts 龍 first although its code point is higher.
     QTest::newRow("chinese by strokes")
         << QStringList{QStringLiteral("龍.txt"), QStringLiteral("讀.txt"), QStringLiteral("一.txt")}

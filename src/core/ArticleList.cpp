@@ -87,8 +87,17 @@ QString titleOf(const QString& name) {
     return name.left(end);
 }
 
-QString articleFile(const QString& title) {
-    return folderName() + u'\\' + title + QStringLiteral(".txt");
+QString articleFile(const QString& title, const QStringList& names) {
+    QString name = title + QStringLiteral(".txt");
+    if (!names.contains(name)) {
+        for (const QString& listed : names) {
+            if (listed.compare(name, Qt::CaseInsensitive) == 0) {
+                name = listed;
+                break;
+            }
+        }
+    }
+    return folderName() + u'\\' + name;
 }
 
 int pageCount(qsizetype entries) {

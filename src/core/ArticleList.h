@@ -22,8 +22,9 @@ inline constexpr int kPerPage = 6;
 // The name without its last four characters (its ".txt"); empty for a name of four characters or fewer.
 [[nodiscard]] QString titleOf(const QString& name);
 
-// The file an option button with this title loads, relative to the program folder.
-[[nodiscard]] QString articleFile(const QString& title);
+// The file an option button with this title loads, relative to the program folder: title + ".txt".
+// Letter case is matched against the listed `names`, as Windows would find "Note.TXT" for "Note.txt".
+[[nodiscard]] QString articleFile(const QString& title, const QStringList& names = {});
 
 // Entries divided by six, rounded up; 0 for no entries.
 [[nodiscard]] int pageCount(qsizetype entries);

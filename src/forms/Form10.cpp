@@ -1,6 +1,7 @@
 #include "forms/Form10.h"
 
 #include "core/ArticleList.h"
+#include "core/DataText.h"
 #include "modules/Module1.h"
 #include "widgets/TextBox.h"
 #include "widgets/Twips.h"
@@ -93,7 +94,7 @@ Form10::Form10() {
 }
 
 void Form10::Form_Load() {
-    File1 = ArticleList::listFolder(Module1::programFolder() + u'/' + ArticleList::folderName());
+    File1 = ArticleList::listFolder(DataText::dataPath(Module1::programFolder(), ArticleList::folderName()));
     Module1::PlaceWindowBottomRight(this, 20, 20);
     curpage = 1;
     loadpage(curpage);
@@ -137,6 +138,6 @@ void Form10::Option1_Click(int Index) {
     const QString title = titleFromCaption(Option1[Index]->text());
     if (title.isEmpty())
         return;
-    Module1::LoadTextFile(ArticleList::articleFile(title), Text1, true, QStringLiteral("載入文章第"), Label1,
-                          QStringLiteral("行中..."));
+    Module1::LoadTextFile(ArticleList::articleFile(title, File1), Text1, true, QStringLiteral("載入文章第"),
+                          Label1, QStringLiteral("行中..."));
 }

@@ -18,12 +18,12 @@ class Form10 : public FormBase {
 public:
     Form10();
 
-    QGroupBox* Frame1;
+    QGroupBox* Frame1 = nullptr;
     std::array<QRadioButton*, 6> Option1{};
-    QPushButton* Command1;
-    QPushButton* Command2;
-    QLabel* Label1;
-    TextBox* Text1;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QLabel* Label1 = nullptr;
+    TextBox* Text1 = nullptr;
     // The article folder's file names, read once when the window loads.
     QStringList File1;
 
