@@ -2,12 +2,43 @@
 
 #include "forms/FormBase.h"
 
+#include <QStringList>
+
+#include <array>
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class TextBox;
+
 // Article reader: players' articles six titles to a page.
 class Form10 : public FormBase {
     Q_OBJECT
 public:
     Form10();
 
+    QGroupBox* Frame1 = nullptr;
+    std::array<QRadioButton*, 6> Option1{};
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QLabel* Label1 = nullptr;
+    TextBox* Text1 = nullptr;
+    // The article folder's file names, read once when the window loads.
+    QStringList File1;
+
 protected:
     void Form_Load() override;
+    bool event(QEvent* event) override;
+
+private slots:
+    void Command1_Click();
+    void Command2_Click();
+    void Option1_Click(int Index);
+
+private:
+    void loadpage(const int& h);
+    void chooseFirstArticle();
+
+    int curpage = 1;
 };
