@@ -20,7 +20,9 @@ struct ListWindow {
     ListBox* list;
 };
 
-QString fileOf(int window) { return window == 3 ? QStringLiteral("合成表.txt") : QStringLiteral("料理藥品.txt"); }
+QString fileOf(int window) {
+    return window == 3 ? QStringLiteral("合成表.txt") : QStringLiteral("料理藥品.txt");
+}
 
 ListWindow openWindow(int window) {
     if (window == 3) {
@@ -31,7 +33,9 @@ ListWindow openWindow(int window) {
     return {f, f->Text1, f->List1};
 }
 
-QRect rectTw(const QWidget* w) { return {Twips::left(w), Twips::top(w), Twips::width(w), Twips::height(w)}; }
+QRect rectTw(const QWidget* w) {
+    return {Twips::left(w), Twips::top(w), Twips::width(w), Twips::height(w)};
+}
 
 } // namespace
 
@@ -79,7 +83,8 @@ void tst_Form3Form7::firstLayout_data() {
     QTest::addColumn<int>("window");
     QTest::addColumn<QRect>("text");
     QTest::addColumn<QRect>("list");
-    QTest::newRow("synthesis list grows to 3735-600-30") << 3 << QRect(0, 0, 5295, 615) << QRect(0, 600, 5295, 3105);
+    QTest::newRow("synthesis list grows to 3735-600-30")
+        << 3 << QRect(0, 0, 5295, 615) << QRect(0, 600, 5295, 3105);
     QTest::newRow("cooking fits the inner width") << 7 << QRect(0, 0, 4680, 615) << QRect(0, 600, 4680, 2565);
 }
 
@@ -183,7 +188,8 @@ void tst_Form3Form7::missingFile() {
     });
     const ListWindow w = openWindow(window);
     Module1::setMessageHandler({});
-    QCOMPARE(texts, QStringList{QStringLiteral("找不到檔案\"") + fileOf(window) + QStringLiteral("\",或檔案無內容")});
+    QCOMPARE(texts, QStringList{QStringLiteral("找不到檔案\"") + fileOf(window) +
+                                QStringLiteral("\",或檔案無內容")});
     QVERIFY(!shownAtMessage);
     QVERIFY(w.form->isVisible());
     QCOMPARE(w.list->listCount(), 0);
