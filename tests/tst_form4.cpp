@@ -3,7 +3,6 @@
 #include "widgets/TextBox.h"
 #include "widgets/Twips.h"
 
-#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 
@@ -23,7 +22,6 @@ private slots:
     void widthHeldHeightFollows();
     void keyboardOrder_data();
     void keyboardOrder();
-    void separatorAndPane();
     void reopenStartsEmpty();
 };
 
@@ -154,17 +152,6 @@ void tst_Form4::keyboardOrder() {
     auto* form = FormBase::open<Form4>();
     QWidget* expected = to ? static_cast<QWidget*>(form->Command[to]) : form->Text1;
     QCOMPARE(form->Command[from]->nextInFocusChain(), expected);
-}
-
-void tst_Form4::separatorAndPane() {
-    auto* form = FormBase::open<Form4>();
-    QCOMPARE(QRect(Twips::left(form->Label1), Twips::top(form->Label1), Twips::width(form->Label1),
-                   Twips::height(form->Label1)),
-             QRect(2160, 120, 15, 2055));
-    QVERIFY(form->Label1->text().isEmpty());
-    QCOMPARE(form->Text1->lineWrapMode(), QPlainTextEdit::NoWrap);
-    QCOMPARE(form->Text1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    QCOMPARE(form->Text1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
 }
 
 void tst_Form4::reopenStartsEmpty() {
