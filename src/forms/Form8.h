@@ -2,12 +2,25 @@
 
 #include "forms/FormBase.h"
 
+#include <array>
+
+class QPushButton;
+class TextBox;
+
 // Player skills: four groups, the chosen group's file below.
 class Form8 : public FormBase {
     Q_OBJECT
 public:
     Form8();
 
+    // A control array: one click handler for the four group buttons.
+    std::array<QPushButton*, 4> Command1{};
+    TextBox* Text1;
+
 protected:
     void Form_Load() override;
+    void Form_Resize() override;
+
+private slots:
+    void Command1_Click(int Index);
 };
