@@ -59,6 +59,8 @@ struct Field {
 } // namespace
 
 frmcalc::frmcalc() {
+    // The images live in a static library: name the resource so the linker keeps it.
+    Q_INIT_RESOURCE(calc);
     setObjectName(QStringLiteral("frmcalc"));
     setWindowTitle(QStringLiteral("QM- 人物能力計算程式"));
     setClientSizeTw(4980, 1935);
@@ -136,12 +138,10 @@ frmcalc::frmcalc() {
     for (size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
-    // The credit line turns black only over the window's background and the frame, as if every other
-    // control kept the mouse to itself.
-    for (QWidget* child : findChildren<QWidget*>()) {
-        if (child != Frame1 && child != Label15)
-            child->setAttribute(Qt::WA_NoMousePropagation);
-    }
+    // Each control keeps the mouse to itself: the credit line turns black again only over the window's
+    // background and the frame.
+    for (QWidget* child : findChildren<QWidget*>())
+        child->setAttribute(Qt::WA_NoMousePropagation);
     setMouseTracking(true);
     Frame1->setMouseTracking(true);
     Label15->setMouseTracking(true);
