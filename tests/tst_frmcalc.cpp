@@ -318,8 +318,9 @@ void tst_frmcalc::pastedFractionsEnd_data() {
                                            << "0";
     // 0 + (30 - 30 - 0.333) = -0.333 does not fit in four characters: "-0.3" leaves -0.033, whose
     // correction writes "-0.3" again. The overrun stays shown instead of being corrected without end.
-    QTest::newRow("correction that cannot fit the box")
-        << QStringList{"-.5", "30", ".333"} << 1 << "0" << "-0.3" << "-0.0329999999999993";
+    QTest::newRow("correction that cannot fit the box") << QStringList{"-.5", "30", ".333"} << 1 << "0"
+                                                        << "-0.3"
+                                                        << "-0.0329999999999993";
     // 0.5 + (30 - 29.7 - 0.5) = 0.300000000000001 cut to "0.30"; 30 - 29.7 - 0.3 is noise of 0.
     QTest::newRow("rounding noise left over") << QStringList{"", "29.7"} << 3 << ".5"
                                               << "0.30"

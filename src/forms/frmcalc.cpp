@@ -23,8 +23,6 @@ const QString frmcalc::kCreditUrl = QStringLiteral("https://qmquery.example.org/
 
 namespace {
 
-const QString kCredit = QStringLiteral("qmquery 製作小組    ") + frmcalc::kCreditUrl;
-
 // A correction that keeps overrunning (pasted fractions, negative values) stops after this many
 // nested runs instead of recursing without end.
 constexpr int kMaxNesting = 16;
@@ -127,7 +125,7 @@ frmcalc::frmcalc() {
     t7 = box(Frame1, {"t7", nullptr, 4200, 600, 615, 270}, 0, true);
 
     Label15 = label(this, {"Label15", u"", 0, 1740, 4935, 195});
-    Label15->setText(kCredit);
+    Label15->setText(QStringLiteral("qmquery 製作小組    ") + kCreditUrl);
     Label15->setAlignment(Qt::AlignCenter);
     Label15->setCursor(QCursor(QPixmap(QStringLiteral(":/calc/hand.png")), 13, 9));
 
