@@ -36,6 +36,7 @@ void tst_Form1::titleCarriesVersion() {
     QVERIFY(menu->Frame1->title().endsWith(QStringLiteral("  第1頁")));
     QVERIFY(menu->Frame2->title().endsWith(QStringLiteral("  第2頁")));
     QVERIFY(menu->Frame1->title().contains(QStringLiteral("example.org")));
+    QVERIFY(!menu->windowIcon().pixmap(32, 32).isNull());
 }
 
 void tst_Form1::placedBottomRight() {

@@ -19,6 +19,9 @@
 #include <QPointer>
 #include <QScreen>
 
+// The icons live in a static library: nothing else references them, so they must be pulled in by name.
+static void initSharedResources() { Q_INIT_RESOURCE(qmquery); }
+
 namespace Module1 {
 
 const char* const kPlacementProperty = "qmquery_placement";
@@ -233,6 +236,7 @@ void PlaceWindowBottomRight(QWidget* window, double marginRight, double marginBo
 }
 
 void initApplication(QApplication& app) {
+    initSharedResources();
     app.setApplicationName(QStringLiteral("qmquery"));
     app.setApplicationDisplayName(appTitle());
     // The design's Traditional Chinese faces; on systems without them, a Ming face keeps the look.
