@@ -12,10 +12,16 @@
 
 namespace {
 constexpr int kPathRole = Qt::UserRole + 1;
-}
+// The list is narrow and paths can be deep: indent one blank a level, and no deeper than this.
+constexpr int kMaxIndent = 4;
+
+QString indent(int depth) { return QString(qMin(depth, kMaxIndent), u' '); }
+} // namespace
 
 DirList::DirList(QWidget* parent) : QListWidget(parent) {
     setUniformItemSizes(true);
+    setTextElideMode(Qt::ElideNone);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     connect(this, &QListWidget::itemDoubleClicked, this, &DirList::openEntry);
 }
 
@@ -51,7 +57,7 @@ void DirList::rebuild() {
     int depth = 0;
     for (const QString& p : chain) {
         const QString name = QDir(p).isRoot() ? QDir::toNativeSeparators(p) : QFileInfo(p).fileName();
-        auto* item = new QListWidgetItem(openIcon, QString(depth * 2, u' ') + name, this);
+        auto* item = new QListWidgetItem(openIcon, indent(depth) + name, this);
         item->setData(kPathRole, p);
         ++depth;
     }
@@ -67,7 +73,7 @@ void DirList::rebuild() {
               [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
     const QString prefix = path_.endsWith(u'/') ? path_ : path_ + u'/';
     for (const QString& s : subs) {
-        auto* item = new QListWidgetItem(closedIcon, QString(depth * 2, u' ') + s, this);
+        auto* item = new QListWidgetItem(closedIcon, indent(depth) + s, this);
         item->setData(kPathRole, prefix + s);
     }
 }

@@ -9,23 +9,27 @@
 #include <QKeyEvent>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 FileList::FileList(QWidget* parent) : ListBox(parent), pattern_(QStringLiteral("*.*")) {}
 
 QStringList FileList::listFolder(const QString& folder, const QString& pattern) {
     const QStringList patterns = Wildcard::splitPatterns(pattern);
-    QStringList names;
+    // Each name with its case-folded sort key, folded once rather than in every comparison.
+    std::vector<std::pair<QString, QString>> keyed;
     // The iterator's filters use the directory entry's type, so no file is looked at one by one.
     QDirIterator it(folder, QDir::Files | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
-        const QString name = it.nextFileInfo().fileName();
+        QString name = it.nextFileInfo().fileName();
         if (Wildcard::matchesAny(name, patterns))
-            names.append(name);
+            keyed.emplace_back(name.toCaseFolded(), std::move(name));
     }
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int c = a.compare(b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a < b;
-    });
+    std::sort(keyed.begin(), keyed.end());
+    QStringList names;
+    names.reserve(qsizetype(keyed.size()));
+    for (auto& k : keyed)
+        names.append(std::move(k.second));
     return names;
 }
 
