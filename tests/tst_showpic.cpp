@@ -99,6 +99,7 @@ private slots:
     void deletion();
     void deletionFailureKeepsList();
     void nothingSelectedDoesNothing();
+    void lostFocusRereads_data();
     void lostFocusRereads();
     void helpText();
     void safeOpen();
@@ -578,16 +579,27 @@ void tst_showpic::nothingSelectedDoesNothing() {
     QCOMPARE(form->File1->listCount(), 1);
 }
 
+void tst_showpic::lostFocusRereads_data() {
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<int>("count");
+    QTest::newRow("focus to another control") << int(Qt::TabFocusReason) << 2;
+    QTest::newRow("mouse on another control") << int(Qt::MouseFocusReason) << 2;
+    QTest::newRow("a message box or another program") << int(Qt::ActiveWindowFocusReason) << 1;
+}
+
 void tst_showpic::lostFocusRereads() {
+    QFETCH(int, reason);
+    QFETCH(int, count);
     FakeWine wine(true);
     writePicture(wine.shots() + QStringLiteral("/qm020315_001.bmp"), 10);
     auto* form = FormBase::open<showpic>();
-    QCOMPARE(form->File1->listCount(), 1);
+    form->File1->setListIndex(0);
     writePicture(wine.shots() + QStringLiteral("/qm020315_002.bmp"), 10);
     QCOMPARE(form->File1->listCount(), 1);
-    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QFocusEvent out(QEvent::FocusOut, Qt::FocusReason(reason));
     QCoreApplication::sendEvent(form->File1, &out);
-    QCOMPARE(form->File1->listCount(), 2);
+    QCOMPARE(form->File1->listCount(), count);
+    QCOMPARE(form->File1->listIndex(), count == 1 ? 0 : -1);
 }
 
 void tst_showpic::helpText() {

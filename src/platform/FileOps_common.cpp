@@ -14,12 +14,16 @@ bool deleteFile(const QString& path, QString* reason) {
     }
     QFile file(path);
     // Windows refuses to delete a read-only file; clear the flag first, as the player asked for it.
-    if (!info.isWritable() && !info.isSymLink())
-        file.setPermissions(file.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
+    const QFileDevice::Permissions before = file.permissions();
+    const bool unlocked = !info.isWritable() && !info.isSymLink() &&
+                          file.setPermissions(before | QFileDevice::WriteOwner | QFileDevice::WriteUser);
     if (file.remove())
         return true;
     if (reason)
         *reason = file.errorString();
+    // The file stays: leave it as read-only as it was.
+    if (unlocked)
+        file.setPermissions(before);
     return false;
 }
 

@@ -7,12 +7,31 @@
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 #include <utility>
 #include <vector>
 
-FileList::FileList(QWidget* parent) : ListBox(parent), pattern_(QStringLiteral("*.*")) {}
+namespace {
+
+// Some Ming faces report almost no descent, and the row then cuts off the underscores that every
+// screenshot name has; a few pixels more keep them visible.
+class RoomyRows : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.rheight() += 4;
+        return size;
+    }
+};
+
+} // namespace
+
+FileList::FileList(QWidget* parent) : ListBox(parent), pattern_(QStringLiteral("*.*")) {
+    setItemDelegate(new RoomyRows(this));
+}
 
 QStringList FileList::listFolder(const QString& folder, const QString& pattern) {
     const QStringList patterns = Wildcard::splitPatterns(pattern);
@@ -87,5 +106,8 @@ void FileList::focusInEvent(QFocusEvent* event) {
 
 void FileList::focusOutEvent(QFocusEvent* event) {
     ListBox::focusOutEvent(event);
-    emit lostFocus();
+    // Only focus moving to another control counts: a message box or a switch to another program
+    // must not re-read the list under a pending action (the delete question needs the selection).
+    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
+        emit lostFocus();
 }
