@@ -27,7 +27,9 @@ namespace {
 
 const QColor kGrey(192, 192, 192);
 // Our own short credit for the folder title.
-constexpr auto kCredit = "qmquery 玩家工具";
+QString credit() {
+    return QStringLiteral("qmquery 玩家工具");
+}
 
 void paint(QWidget* w, QPalette::ColorRole role, const QColor& colour) {
     QPalette p = w->palette();
@@ -203,9 +205,8 @@ void showpic::Drive1_Change() {
 
 void showpic::Dir1_Change() {
     File1->setPath(Dir1->path());
-    setWindowTitle(QStringLiteral("看圖程式 Beta 2 ") + QLatin1String(kCredit) +
-                   QStringLiteral("  現在開啟的目錄: ") + u'"' +
-                   QDir::toNativeSeparators(Dir1->path()).toUpper() + u'"');
+    setWindowTitle(QStringLiteral("看圖程式 Beta 2 ") + credit() + QStringLiteral("  現在開啟的目錄: ") +
+                   u'"' + QDir::toNativeSeparators(Dir1->path()).toUpper() + u'"');
     showListOrLabel();
 }
 
