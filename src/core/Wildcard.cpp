@@ -69,18 +69,4 @@ std::array<QString, 3> dateFields(QDate date) {
     return {twoDigits(date.year()), twoDigits(date.month()), twoDigits(date.day())};
 }
 
-std::array<QString, 3> dateFieldsFromText(const QString& text, QDate fallback) {
-    const QStringList parts = text.split(u'/');
-    if (parts.size() != 3)
-        return dateFields(fallback);
-    int values[3];
-    for (int i = 0; i < 3; ++i) {
-        bool ok = false;
-        values[i] = parts[i].trimmed().toInt(&ok);
-        if (!ok || values[i] < 0)
-            return dateFields(fallback);
-    }
-    return {twoDigits(values[0]), twoDigits(values[1]), twoDigits(values[2])};
-}
-
 } // namespace Wildcard

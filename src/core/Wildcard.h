@@ -26,8 +26,4 @@ namespace Wildcard {
 // A date as two-digit year, month and day.
 [[nodiscard]] std::array<QString, 3> dateFields(QDate date);
 
-// Reads a date written as year/month/day (as the system writes it); falls back to `fallback` when
-// the text has not three numeric fields.
-[[nodiscard]] std::array<QString, 3> dateFieldsFromText(const QString& text, QDate fallback);
-
 } // namespace Wildcard
