@@ -1,10 +1,401 @@
 #include "forms/showpic.h"
 
+#include "core/Centring.h"
+#include "core/Version.h"
+#include "core/Wildcard.h"
+#include "modules/Module1.h"
+#include "platform/Drives.h"
+#include "platform/PictureFile.h"
+#include "platform/Platform.h"
+#include "widgets/DirList.h"
+#include "widgets/DriveList.h"
+#include "widgets/FileList.h"
+#include "widgets/ImageBox.h"
+#include "widgets/Twips.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QDir>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+const QColor kGrey(192, 192, 192);
+// Our own short credit for the folder title.
+QString credit() {
+    return QStringLiteral("qmquery 玩家工具");
+}
+
+void paint(QWidget* w, QPalette::ColorRole role, const QColor& colour) {
+    QPalette p = w->palette();
+    p.setColor(role, colour);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+QComboBox* dateCombo(QWidget* parent, const char* name, int first, int last) {
+    auto* c = new QComboBox(parent);
+    c->setObjectName(QLatin1String(name));
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    for (int v = first; v <= last; ++v)
+        c->addItem(QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')));
+    c->addItem(QStringLiteral("??"));
+    c->setEnabled(false);
+    return c;
+}
+
+} // namespace
+
+// The viewer's resources live in a static library: register them before first use.
+static void initViewerResources() {
+    Q_INIT_RESOURCE(viewer);
+}
 
 showpic::showpic() {
+    initViewerResources();
     setObjectName(QStringLiteral("showpic"));
     setWindowTitle(QStringLiteral("看圖程式"));
     setClientSizeTw(7500, 6435);
+
+    const auto button = [this](const char* name, const QString& caption, int l, int t, int w, int h) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(QLatin1String(name));
+        Twips::setGeometry(b, l, t, w, h);
+        return b;
+    };
+    Command2 = button("Command2", QStringLiteral("說明(&H)"), 0, 0, 1815, 375);
+
+    Drive1 = new DriveList(this);
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    Twips::setGeometry(Drive1, 0, 360, 1815, 300);
+
+    Dir1 = new DirList(this);
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    Twips::setGeometry(Dir1, 0, 720, 1815, 1560);
+
+    Command3 = button("Command3", QStringLiteral("Quellmark圖片目錄"), 0, 2280, 1815, 375);
+
+    Combo1 = dateCombo(this, "Combo1", 0, 1);
+    Twips::setGeometry(Combo1, 0, 2640, 590, 300);
+    Combo2 = dateCombo(this, "Combo2", 1, 12);
+    Twips::setGeometry(Combo2, 600, 2640, 590, 300);
+    Combo3 = dateCombo(this, "Combo3", 1, 31);
+    Twips::setGeometry(Combo3, 1200, 2640, 590, 300);
+    for (QComboBox* c : {Combo1, Combo2, Combo3})
+        c->lineEdit()->installEventFilter(this);
+
+    Command1 = button("Command1", QStringLiteral("重設"), 0, 2930, 590, 255);
+    Command4 = button("Command4", QStringLiteral("啟動"), 600, 2930, 590, 255);
+    Command5 = button("Command5", QStringLiteral("尋找"), 1200, 2930, 590, 255);
+    Command5->setEnabled(false);
+
+    // Created before the file list so that the list covers it wherever the list is shown.
+    Label1 = new QLabel(QStringLiteral("沒有圖片"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setWordWrap(true);
+    QFont big = Label1->font();
+    big.setPointSize(36);
+    Label1->setFont(big);
+    Twips::setGeometry(Label1, 120, 3960, 1575, 1575);
+
+    File1 = new FileList(this);
+    File1->setObjectName(QStringLiteral("File1"));
+    Twips::setGeometry(File1, 0, 3120, 1815, 4410);
+    File1->setPattern(QLatin1String(kAllPictures));
+
+    Picture1 = new QFrame(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Picture1->setFocusPolicy(Qt::StrongFocus);
+    Twips::setGeometry(Picture1, 1800, 0, 2895, 2535);
+
+    Image1 = new ImageBox(Picture1);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Twips::setGeometry(Image1, 480, 360, 9600, 7200);
+    Image1->hide();
+
+    Image2 = new ImageBox(this);
+    Image2->setObjectName(QStringLiteral("Image2"));
+    Image2->setPicture(QImage(QStringLiteral(":/viewer/startup.gif")));
+    Image2->hide();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(100);
+    Timer1->start();
+
+    setTabOrder(Drive1, Dir1);
+    setTabOrder(Dir1, File1);
+    setTabOrder(File1, Picture1);
+    setTabOrder(Picture1, Command2);
+    setTabOrder(Command2, Command3);
+    setTabOrder(Command3, Combo1);
+    setTabOrder(Combo1, Combo2);
+    setTabOrder(Combo2, Combo3);
+    setTabOrder(Combo3, Command1);
+    setTabOrder(Command1, Command4);
+    setTabOrder(Command4, Command5);
+
+    connect(Drive1, &DriveList::Change, this, &showpic::Drive1_Change);
+    connect(Dir1, &DirList::Change, this, &showpic::Dir1_Change);
+    connect(Command1, &QPushButton::clicked, this, &showpic::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &showpic::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &showpic::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &showpic::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &showpic::Command5_Click);
+    connect(File1, &ListBox::itemPicked, this, &showpic::File1_Click);
+    connect(File1, &QAbstractItemView::doubleClicked, this, &showpic::File1_DblClick);
+    connect(File1, &FileList::keyDown, this, &showpic::File1_KeyDown);
+    connect(File1, &FileList::lostFocus, this, &showpic::File1_LostFocus);
+    connect(Timer1, &QTimer::timeout, this, &showpic::Timer1_Timer);
 }
 
-void showpic::Form_Load() {  }
+void showpic::Form_Load() {
+    const auto today = Wildcard::dateFields(QDate::currentDate());
+    Combo1->setEditText(today[0]);
+    Combo2->setEditText(today[1]);
+    Combo3->setEditText(today[2]);
+
+    paint(this, QPalette::Window, kGrey);
+    paint(Picture1, QPalette::Window, kGrey);
+    for (QWidget* w :
+         {static_cast<QWidget*>(Drive1), static_cast<QWidget*>(Dir1), static_cast<QWidget*>(File1)})
+        paint(w, QPalette::Base, Qt::white);
+
+    setWindowState(Qt::WindowMaximized);
+    Form_Resize();
+
+    openDefaultFolder();
+    if (!Platform::sameFolder(Dir1->path(), Platform::defaultScreenshotFolder())) {
+        Dir1->setPath(Module1::programFolder());
+        SetCaption();
+    }
+}
+
+// Drive C, then the game's screenshot folder; each step may fail quietly.
+void showpic::openDefaultFolder() {
+    Drive1->setDrive(Platform::driveC().root);
+    Dir1->setPath(Platform::defaultScreenshotFolder());
+    SetCaption();
+}
+
+void showpic::Command3_Click() {
+    openDefaultFolder();
+    if (!Platform::sameFolder(Dir1->path(), Platform::defaultScreenshotFolder())) {
+        Module1::MsgBox(QStringLiteral("找不到QM安裝目錄"), Module1::MsgButtons::Ok, Module1::MsgIcon::None,
+                        this);
+        SetCaption();
+    }
+}
+
+void showpic::Drive1_Change() {
+    if (!Dir1->setPath(Drive1->drive())) {
+        Module1::MsgBox(QStringLiteral("無法存取指定磁碟機，") + u'\r' +
+                            QStringLiteral("請確定系統已經連上該裝置。") + u'\r' +
+                            QStringLiteral("ERROR: 裝置尚未就緒。"),
+                        Module1::MsgButtons::Ok, Module1::MsgIcon::Exclamation, this);
+    }
+}
+
+void showpic::Dir1_Change() {
+    File1->setPath(Dir1->path());
+    setWindowTitle(QStringLiteral("看圖程式 Beta 2 ") + credit() + QStringLiteral("  現在開啟的目錄: ") +
+                   u'"' + QDir::toNativeSeparators(Dir1->path()).toUpper() + u'"');
+    showListOrLabel();
+}
+
+void showpic::showListOrLabel() {
+    File1->setVisible(File1->listCount() > 0);
+}
+
+void showpic::SetCaption() {
+    setWindowTitle(QStringLiteral("看圖程式 版本:") + Version::text() + QStringLiteral(" 現在開啟目錄: ") +
+                   QDir::toNativeSeparators(Dir1->path()));
+}
+
+void showpic::Command4_Click() {
+    for (QWidget* w : {static_cast<QWidget*>(Combo1), static_cast<QWidget*>(Combo2),
+                       static_cast<QWidget*>(Combo3), static_cast<QWidget*>(Command5)})
+        w->setEnabled(true);
+    Command4->setEnabled(false);
+}
+
+void showpic::Command5_Click() {
+    File1->setPattern(
+        Wildcard::datePattern(Combo1->currentText(), Combo2->currentText(), Combo3->currentText()));
+    showListOrLabel();
+}
+
+void showpic::Command1_Click() {
+    File1->show();
+    for (QWidget* w : {static_cast<QWidget*>(Combo1), static_cast<QWidget*>(Combo2),
+                       static_cast<QWidget*>(Combo3), static_cast<QWidget*>(Command5)})
+        w->setEnabled(false);
+    Command4->setEnabled(true);
+    File1->setPattern(QLatin1String(kAllPictures));
+}
+
+void showpic::Combo1_KeyPress(int& keyAscii) {
+    keyAscii = 0;
+}
+void showpic::Combo2_KeyPress(int& keyAscii) {
+    keyAscii = 0;
+}
+void showpic::Combo3_KeyPress(int& keyAscii) {
+    keyAscii = 0;
+}
+
+bool showpic::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return FormBase::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    // Arrows still pick items; anything that would edit the text is a typed character and is dropped.
+    const bool edits = !key->text().isEmpty() || key->key() == Qt::Key_Delete ||
+                       key->matches(QKeySequence::Paste) || key->matches(QKeySequence::Cut);
+    if (!edits)
+        return FormBase::eventFilter(watched, event);
+    int keyAscii = key->text().isEmpty() ? 0 : key->text().at(0).unicode();
+    if (watched == Combo1->lineEdit())
+        Combo1_KeyPress(keyAscii);
+    else if (watched == Combo2->lineEdit())
+        Combo2_KeyPress(keyAscii);
+    else if (watched == Combo3->lineEdit())
+        Combo3_KeyPress(keyAscii);
+    else
+        return FormBase::eventFilter(watched, event);
+    return keyAscii == 0 || key->text().isEmpty();
+}
+
+void showpic::showPictureList(const QString& folder, const QString& pattern, const QImage& picture) {
+    Show();
+    if (isUnloading())
+        return;
+    Dir1->setPath(folder);
+    File1->setPattern(pattern);
+    for (QWidget* w :
+         {static_cast<QWidget*>(Command1), static_cast<QWidget*>(Command3), static_cast<QWidget*>(Command4),
+          static_cast<QWidget*>(Command5), static_cast<QWidget*>(Dir1), static_cast<QWidget*>(Drive1)})
+        w->hide();
+    Twips::setTop(File1, Twips::height(Command2) + 10);
+    for (QComboBox* c : {Combo1, Combo2, Combo3})
+        c->hide();
+    Image2->setPicture(picture);
+    Image1->setPicture(picture);
+    Form_Resize();
+    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
+}
+
+void showpic::Form_Resize() {
+    const auto l = Centring::layout(Twips::width(this), Twips::height(this), Twips::left(Picture1),
+                                    Twips::top(Picture1), Twips::top(File1));
+    Twips::setWidth(Picture1, l.frameWidth);
+    Twips::setHeight(Picture1, l.frameHeight);
+    SetPicture();
+    Twips::setHeight(File1, l.listHeight);
+}
+
+void showpic::SetPicture() {
+    Image1->show();
+    const QRect inner = Picture1->contentsRect();
+    Image1->move(inner.left() + Centring::offset(inner.width(), Image1->width()),
+                 inner.top() + Centring::offset(inner.height(), Image1->height()));
+}
+
+void showpic::Timer1_Timer() {
+    Image1->setPicture(Image2->picture());
+    Timer1->stop();
+    SetPicture();
+}
+
+QString showpic::selectedPath() const {
+    return File1->fullPath(File1->listIndex());
+}
+
+void showpic::File1_Click() {
+    const QString path = selectedPath();
+    if (path.isEmpty())
+        return;
+    Platform::PictureLoad load = Platform::loadPicture(path);
+    if (load.error == Platform::PictureError::None)
+        Image1->setPicture(std::move(load.image));
+    SetPicture();
+    switch (load.error) {
+    case Platform::PictureError::None:
+        break;
+    case Platform::PictureError::Invalid:
+        Module1::MsgBox(path + QStringLiteral(" 不是正確格式的BMP,GIF87a,圖示,WMF或JPG壓縮圖檔。"),
+                        Module1::MsgButtons::Ok, Module1::MsgIcon::None, this);
+        break;
+    case Platform::PictureError::NotFound:
+        Module1::MsgBox(path + QStringLiteral(" 已經不存在。"), Module1::MsgButtons::Ok,
+                        Module1::MsgIcon::None, this);
+        File1->refresh();
+        break;
+    case Platform::PictureError::Other:
+        Module1::MsgBox(QStringLiteral("發生不可處理／不明的錯誤，") + u'\r' +
+                            QStringLiteral("即將結束看圖程式。"),
+                        Module1::MsgButtons::Ok, Module1::MsgIcon::None, this);
+        close();
+        break;
+    }
+}
+
+void showpic::File1_DblClick() {
+    openFile(selectedPath());
+}
+
+void showpic::openFile(const QString& path) {
+    if (!path.isEmpty())
+        Platform::openDocument(path);
+}
+
+void showpic::File1_KeyDown(int keyCode, int shift) {
+    constexpr int kDelete = 46;
+    constexpr int kEnter = 13;
+    constexpr int kShift = 1;
+    const QString path = selectedPath();
+    if (path.isEmpty())
+        return;
+    if (keyCode == kDelete) {
+        if (shift == kShift) {
+            deleteafile(path);
+            return;
+        }
+        const auto answer = Module1::MsgBox(QStringLiteral("刪除檔案:") + u'"' + path + u'"' + u'?',
+                                            Module1::MsgButtons::YesNo, Module1::MsgIcon::Question, this);
+        if (answer == Module1::MsgResult::Yes)
+            deleteafile(path);
+    } else if (keyCode == kEnter) {
+        openFile(path);
+    }
+}
+
+void showpic::deleteafile(const QString& path) {
+    int i = File1->listIndex();
+    QString reason;
+    if (!Platform::deleteFile(path, &reason)) {
+        // The list and the picture stay as they were, so the player sees what failed.
+        Module1::MsgBox(QStringLiteral("無法刪除檔案:") + u'"' + path + u'"' + u'\r' + reason,
+                        Module1::MsgButtons::Ok, Module1::MsgIcon::Exclamation, this);
+        return;
+    }
+    File1->refresh();
+    if (i == File1->listCount())
+        --i;
+    File1->setListIndex(i);
+}
+
+void showpic::File1_LostFocus() {
+    File1->refresh();
+}
+
+void showpic::Command2_Click() {
+    Module1::MsgBox(QStringLiteral("按Delete鍵可以刪除圖檔\r\nShift+Delete則可以刪除而不用使用者確認\r\n"
+                                   "按Enter則可呼叫預設圖檔編輯程式。"));
+}

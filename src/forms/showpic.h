@@ -2,12 +2,77 @@
 
 #include "forms/FormBase.h"
 
-// Picture viewer for the game's screenshots.
+#include <QImage>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QTimer;
+class DirList;
+class DriveList;
+class FileList;
+class ImageBox;
+
+// Picture viewer for the game's screenshots: drive, folder and file lists on the left, the picked
+// picture at natural size on the right, a date filter for screenshots, deletion and hand-off.
 class showpic : public FormBase {
     Q_OBJECT
 public:
     showpic();
 
+    // Shows the viewer on one folder's pictures only, with most of the left column hidden.
+    void showPictureList(const QString& folder, const QString& pattern, const QImage& picture);
+
+    // The full path of the file list's selected entry, or empty.
+    [[nodiscard]] QString selectedPath() const;
+
+    QPushButton* Command2;
+    DriveList* Drive1;
+    DirList* Dir1;
+    QPushButton* Command3;
+    QComboBox* Combo1;
+    QComboBox* Combo2;
+    QComboBox* Combo3;
+    QPushButton* Command1;
+    QPushButton* Command4;
+    QPushButton* Command5;
+    QLabel* Label1;
+    FileList* File1;
+    QFrame* Picture1;
+    ImageBox* Image1;
+    ImageBox* Image2;
+    QTimer* Timer1;
+
+    static constexpr auto kAllPictures = "*.bmp;*.gif;*.jpg;*.ico;*.wmf";
+
 protected:
     void Form_Load() override;
+    void Form_Resize() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    void Drive1_Change();
+    void Dir1_Change();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void File1_Click();
+    void File1_DblClick();
+    void File1_KeyDown(int keyCode, int shift);
+    void File1_LostFocus();
+    void Timer1_Timer();
+
+private:
+    void Combo1_KeyPress(int& keyAscii);
+    void Combo2_KeyPress(int& keyAscii);
+    void Combo3_KeyPress(int& keyAscii);
+    void SetCaption();
+    void SetPicture();
+    void deleteafile(const QString& path);
+    void openFile(const QString& path);
+    void showListOrLabel();
+    void openDefaultFolder();
 };

@@ -13,4 +13,7 @@ bool openUrl(const QString& url);
 // (no shell). Returns at once; false when it could not be started.
 bool openDocument(const QString& path);
 
+// Deletes a file, read-only or not. On failure returns false and says why in `reason`.
+bool deleteFile(const QString& path, QString* reason = nullptr);
+
 } // namespace Platform

@@ -5,8 +5,8 @@
 
 namespace Platform {
 
-bool openUrl(const QString& url) { return QDesktopServices::openUrl(QUrl(url)); }
-
-bool openDocument(const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+bool openUrl(const QString& url) {
+    return QDesktopServices::openUrl(QUrl(url));
+}
 
 } // namespace Platform

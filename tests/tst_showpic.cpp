@@ -1,0 +1,684 @@
+#include "forms/showpic.h"
+#include "testsupport.h"
+#include "widgets/DirList.h"
+#include "widgets/DriveList.h"
+#include "widgets/FileList.h"
+#include "widgets/ImageBox.h"
+#include "widgets/Twips.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using Module1::MsgButtons;
+using Module1::MsgIcon;
+using Module1::MsgResult;
+using TestSupport::MessageRecorder;
+using TestSupport::ProgramFolder;
+
+namespace {
+
+const QString kGameFolder = QStringLiteral("drive_c/Program Files/Tessaly/Quellmark/ScreenShot");
+
+// A picture whose width tells which file it came from.
+void writePicture(const QString& path, int width, int height = 30, const char* format = "BMP") {
+    QImage img(width, height, QImage::Format_RGB888);
+    img.fill(QColor(width % 256, 90, 160));
+    QVERIFY2(img.save(path, format), qPrintable(path));
+}
+
+QByteArray randomBytes(int n) {
+    QByteArray b(n, '\0');
+    for (char& c : b)
+        c = char(QRandomGenerator::global()->bounded(256));
+    return b;
+}
+
+// A Wine prefix in a temporary folder, optionally holding the game's screenshot folder.
+class FakeWine {
+public:
+    explicit FakeWine(bool withGame) : old_(qgetenv("WINEPREFIX")) {
+        QDir().mkpath(dir_.filePath(withGame ? kGameFolder : QStringLiteral("drive_c")));
+        qputenv("WINEPREFIX", dir_.path().toLocal8Bit());
+    }
+    ~FakeWine() {
+        if (old_.isNull())
+            qunsetenv("WINEPREFIX");
+        else
+            qputenv("WINEPREFIX", old_);
+    }
+    [[nodiscard]] QString shots() const { return dir_.filePath(kGameFolder); }
+    [[nodiscard]] QString path(const QString& rel) const { return dir_.filePath(rel); }
+
+private:
+    QTemporaryDir dir_;
+    QByteArray old_;
+};
+
+int fileTop(showpic* f) {
+    return Twips::top(f->File1);
+}
+
+} // namespace
+
+class tst_showpic : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { TestSupport::initApplication(); }
+    void cleanup() { TestSupport::unloadAllForms(); }
+
+    void startup_data();
+    void startup();
+    void defaultFolderButton_data();
+    void defaultFolderButton();
+    void folderNavigationAndTitles();
+    void fileListFilterAndSort();
+    void dateFilter();
+    void combosBlockTyping();
+    void unreadableDrive();
+    void invalidPictures_data();
+    void invalidPictures();
+    void vanishedFile();
+    void otherFailureClosesViewer();
+    void arrowKeysShowPictures();
+    void centringAndResize_data();
+    void centringAndResize();
+    void startupPictureOnce();
+    void deletion_data();
+    void deletion();
+    void deletionFailureKeepsList();
+    void nothingSelectedDoesNothing();
+    void lostFocusRereads_data();
+    void lostFocusRereads();
+    void helpText();
+    void safeOpen();
+    void pictureListMode();
+};
+
+void tst_showpic::startup_data() {
+    QTest::addColumn<bool>("gameInstalled");
+    QTest::newRow("game folder present") << true;
+    QTest::newRow("game folder missing") << false;
+}
+
+void tst_showpic::startup() {
+    QFETCH(bool, gameInstalled);
+    FakeWine wine(gameInstalled);
+    ProgramFolder program;
+    MessageRecorder messages;
+    auto* form = FormBase::open<showpic>();
+    const QString expected = gameInstalled ? wine.shots() : program.path();
+    QCOMPARE(form->Dir1->path(), expected);
+    QCOMPARE(form->windowTitle(),
+             QStringLiteral("看圖程式 版本:1.0.116 現在開啟目錄: ") + QDir::toNativeSeparators(expected));
+    QVERIFY(messages.messages.isEmpty());
+    QVERIFY(form->isMaximized());
+    const QDate today = QDate::currentDate();
+    QCOMPARE(form->Combo1->currentText(), today.toString(QStringLiteral("yy")));
+    QCOMPARE(form->Combo2->currentText(), today.toString(QStringLiteral("MM")));
+    QCOMPARE(form->Combo3->currentText(), today.toString(QStringLiteral("dd")));
+    for (QWidget* w : {static_cast<QWidget*>(form->Combo1), static_cast<QWidget*>(form->Combo3),
+                       static_cast<QWidget*>(form->Command5)})
+        QVERIFY(!w->isEnabled());
+    QVERIFY(form->Command4->isEnabled());
+    QCOMPARE(form->Drive1->drive(), wine.path(QStringLiteral("drive_c")));
+    QCOMPARE(form->Picture1->palette().color(QPalette::Window), QColor(192, 192, 192));
+    QCOMPARE(form->File1->palette().color(QPalette::Base), QColor(Qt::white));
+}
+
+void tst_showpic::defaultFolderButton_data() {
+    QTest::addColumn<bool>("gameInstalled");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("present: back to it quietly") << true << QStringList{};
+    QTest::newRow("missing: one message") << false << QStringList{QStringLiteral("找不到QM安裝目錄")};
+}
+
+void tst_showpic::defaultFolderButton() {
+    QFETCH(bool, gameInstalled);
+    QFETCH(QStringList, messages);
+    FakeWine wine(gameInstalled);
+    ProgramFolder program;
+    QDir().mkpath(program.path() + QStringLiteral("/sub"));
+    auto* form = FormBase::open<showpic>();
+    QVERIFY(form->Dir1->setPath(program.path() + QStringLiteral("/sub")));
+    MessageRecorder recorder;
+    QTest::mouseClick(form->Command3, Qt::LeftButton);
+    QCOMPARE(recorder.texts(), messages);
+    const QString where = gameInstalled ? wine.shots() : program.path() + QStringLiteral("/sub");
+    QCOMPARE(form->Dir1->path(), where);
+    QVERIFY(form->windowTitle().startsWith(QStringLiteral("看圖程式 版本:1.0.116 現在開啟目錄: ")));
+}
+
+void tst_showpic::folderNavigationAndTitles() {
+    FakeWine wine(false);
+    ProgramFolder program;
+    const QString root = program.path();
+    QDir().mkpath(root + QStringLiteral("/empty"));
+    QDir().mkpath(root + QStringLiteral("/shots"));
+    writePicture(root + QStringLiteral("/shots/a.bmp"), 10);
+    auto* form = FormBase::open<showpic>();
+    QVERIFY(form->Dir1->setPath(root));
+
+    QStringList entries;
+    for (int i = 0; i < form->Dir1->count(); ++i)
+        entries.append(form->Dir1->item(i)->text().trimmed());
+    QCOMPARE(entries.last(2), (QStringList{"empty", "shots"}));
+    QCOMPARE(entries.at(entries.size() - 3), QFileInfo(root).fileName());
+    QCOMPARE(entries.first(), QStringLiteral("/"));
+
+    // Double-click opens a folder with nothing in it: the label shows in place of the list.
+    QListWidgetItem* empty = form->Dir1->item(form->Dir1->count() - 2);
+    const QPoint at = form->Dir1->visualItemRect(empty).center();
+    QTest::mouseClick(form->Dir1->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(form->Dir1->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(form->Dir1->path(), root + QStringLiteral("/empty"));
+    QVERIFY(form->File1->isHidden());
+    QVERIFY(!form->Label1->isHidden());
+    QCOMPARE(form->windowTitle(), QStringLiteral("看圖程式 Beta 2 qmquery 玩家工具  現在開啟的目錄: \"") +
+                                      QDir::toNativeSeparators(root + QStringLiteral("/empty")).toUpper() +
+                                      u'"');
+
+    // Enter on the parent entry, then on a sub-folder with a picture: the list comes back.
+    form->Dir1->setCurrentRow(form->Dir1->count() - 2);
+    QTest::keyClick(form->Dir1, Qt::Key_Return);
+    QCOMPARE(form->Dir1->path(), root);
+    form->Dir1->setCurrentRow(form->Dir1->count() - 1);
+    QTest::keyClick(form->Dir1, Qt::Key_Return);
+    QCOMPARE(form->Dir1->path(), root + QStringLiteral("/shots"));
+    QVERIFY(!form->File1->isHidden());
+    QCOMPARE(form->File1->items(), QStringList{"a.bmp"});
+}
+
+void tst_showpic::fileListFilterAndSort() {
+    QTemporaryDir dir;
+    for (const char* name : {"b.BMP", "A.jpg", "c.txt", ".hidden.bmp", "a.gif", "Z.ico", "x.wmf", "y.jpeg"})
+        QFile(dir.filePath(QLatin1String(name))).open(QIODevice::WriteOnly);
+    QDir().mkpath(dir.filePath(QStringLiteral("folder.bmp")));
+    FileList list;
+    list.setPattern(QLatin1String(showpic::kAllPictures));
+    QVERIFY(list.setPath(dir.path()));
+    QCOMPARE(list.items(), (QStringList{"a.gif", "A.jpg", "b.BMP", "x.wmf", "Z.ico"}));
+    list.setPattern(QStringLiteral("?.*"));
+    QCOMPARE(list.listCount(), 7);
+    QVERIFY(!list.setPath(dir.filePath(QStringLiteral("missing"))));
+    QCOMPARE(list.path(), QDir::cleanPath(dir.path()));
+}
+
+void tst_showpic::dateFilter() {
+    FakeWine wine(true);
+    const QString shots = wine.shots();
+    for (const char* n : {"qm020315_001.bmp", "QM020315_002.BMP", "qm020316_001.bmp", "qm030315_001.bmp",
+                          "qm020315_01.bmp", "other.jpg"})
+        writePicture(shots + u'/' + QLatin1String(n), 8);
+    auto* form = FormBase::open<showpic>();
+    QCOMPARE(form->File1->listCount(), 6);
+
+    QTest::mouseClick(form->Command4, Qt::LeftButton);
+    QVERIFY(form->Combo1->isEnabled() && form->Combo3->isEnabled() && form->Command5->isEnabled());
+    QVERIFY(!form->Command4->isEnabled());
+    QCOMPARE(form->File1->listCount(), 6);
+
+    const auto find = [form](const QString& y, const QString& m, const QString& d) {
+        form->Combo1->setCurrentIndex(form->Combo1->findText(y));
+        form->Combo2->setCurrentIndex(form->Combo2->findText(m));
+        form->Combo3->setCurrentIndex(form->Combo3->findText(d));
+        QTest::mouseClick(form->Command5, Qt::LeftButton);
+        return form->File1->items();
+    };
+    QCOMPARE(find("01", "03", "15"), QStringList{});
+    QVERIFY(form->File1->isHidden());
+    QCOMPARE(form->File1->pattern(), QStringLiteral("qm010315_???.bmp"));
+    QCOMPARE(find("??", "03", "15"),
+             (QStringList{"qm020315_001.bmp", "QM020315_002.BMP", "qm030315_001.bmp"}));
+    QVERIFY(!form->File1->isHidden());
+    QCOMPARE(find("??", "??", "??").size(), 4);
+
+    // The date pattern stays across folders.
+    QDir().mkpath(shots + QStringLiteral("/old"));
+    writePicture(shots + QStringLiteral("/old/qm991231_007.bmp"), 8);
+    writePicture(shots + QStringLiteral("/old/snap.bmp"), 8);
+    QVERIFY(form->Dir1->setPath(shots + QStringLiteral("/old")));
+    QCOMPARE(form->File1->items(), QStringList{"qm991231_007.bmp"});
+
+    QVERIFY(form->Dir1->setPath(shots));
+    find("00", "01", "01");
+    QVERIFY(form->File1->isHidden());
+    QTest::mouseClick(form->Command1, Qt::LeftButton);
+    QVERIFY(!form->File1->isHidden());
+    QCOMPARE(form->File1->listCount(), 6);
+    QVERIFY(!form->Combo2->isEnabled() && !form->Command5->isEnabled() && form->Command4->isEnabled());
+    QCOMPARE(form->Combo1->currentText(), QStringLiteral("00"));
+}
+
+void tst_showpic::combosBlockTyping() {
+    FakeWine wine(true);
+    auto* form = FormBase::open<showpic>();
+    QTest::mouseClick(form->Command4, Qt::LeftButton);
+    form->Combo2->setCurrentIndex(0);
+    QLineEdit* edit = form->Combo2->lineEdit();
+    QTest::keyClicks(edit, QStringLiteral("7x"));
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QCOMPARE(form->Combo2->currentText(), QStringLiteral("01"));
+    QTest::keyClick(form->Combo2, Qt::Key_Down);
+    QCOMPARE(form->Combo2->currentText(), QStringLiteral("02"));
+}
+
+void tst_showpic::unreadableDrive() {
+    FakeWine wine(true);
+    auto* form = FormBase::open<showpic>();
+    const QString before = form->Dir1->path();
+    const int fileCount = form->File1->listCount();
+    form->Drive1->setDrives(
+        {Platform::driveC(), {QStringLiteral("x:"), wine.path(QStringLiteral("no-medium"))}});
+    MessageRecorder messages;
+    form->Drive1->setCurrentIndex(1);
+    QCOMPARE(messages.texts(),
+             QStringList{
+                 QStringLiteral("無法存取指定磁碟機，\r請確定系統已經連上該裝置。\rERROR: 裝置尚未就緒。")});
+    QCOMPARE(messages.messages.first().icon, MsgIcon::Exclamation);
+    QCOMPARE(form->Drive1->currentText(), QStringLiteral("x:"));
+    QCOMPARE(form->Dir1->path(), before);
+    QCOMPARE(form->File1->listCount(), fileCount);
+
+    form->Drive1->setCurrentIndex(0);
+    QCOMPARE(form->Dir1->path(), wine.path(QStringLiteral("drive_c")));
+    QCOMPARE(messages.messages.size(), 1);
+}
+
+void tst_showpic::invalidPictures_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QByteArray truncated;
+    {
+        QTemporaryDir d;
+        writePicture(d.filePath("t.bmp"), 64, 64);
+        QFile f(d.filePath("t.bmp"));
+        f.open(QIODevice::ReadOnly);
+        truncated = f.readAll();
+        truncated.chop(500);
+    }
+    // An RLE BMP claiming 30000 x 30000 pixels: only the allocation limit stops it.
+    QByteArray hugeBmp("BM", 2);
+    hugeBmp += QByteArray::fromHex("00000000"
+                                   "00000000"
+                                   "36000000"
+                                   "28000000"
+                                   "30750000"
+                                   "30750000"
+                                   "0100"
+                                   "0800"
+                                   "01000000"
+                                   "00000000"
+                                   "00000000"
+                                   "00000000"
+                                   "00000000"
+                                   "00000000");
+    hugeBmp += QByteArray(64, '\0');
+    // A GIF whose screen and image claim 65535 x 65535.
+    QByteArray hugeGif = QByteArray::fromHex("474946383961ffffffff000000"
+                                             "2c00000000ffffffff00"
+                                             "02"
+                                             "024c01"
+                                             "00"
+                                             "3b");
+    QTest::newRow("text named .jpg") << "notes.jpg" << QByteArray("just some text, not a picture\r\n");
+    QTest::newRow("random .bmp") << "r.bmp" << randomBytes(4000);
+    QTest::newRow("random .gif") << "r.gif" << randomBytes(4000);
+    QTest::newRow("random .jpg") << "r.jpg" << randomBytes(4000);
+    QTest::newRow("random .ico") << "r.ico" << randomBytes(4000);
+    QTest::newRow("random .wmf") << "r.wmf" << randomBytes(4000);
+    QTest::newRow("empty .bmp") << "e.bmp" << QByteArray();
+    QTest::newRow("truncated .bmp") << "t.bmp" << truncated;
+    QTest::newRow("huge RLE .bmp") << "h.bmp" << hugeBmp;
+    QTest::newRow("huge .gif") << "h.gif" << hugeGif;
+}
+
+void tst_showpic::invalidPictures() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    FakeWine wine(true);
+    writePicture(wine.shots() + QStringLiteral("/a_good.bmp"), 77, 33);
+    {
+        QFile f(wine.shots() + u'/' + name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    auto* form = FormBase::open<showpic>();
+    MessageRecorder messages;
+    form->File1->setListIndex(0);
+    QCOMPARE(form->Image1->picture().size(), QSize(77, 33));
+    form->File1->setListIndex(1);
+    const QString path = QDir::toNativeSeparators(wine.shots() + u'/' + name);
+    QCOMPARE(messages.texts(),
+             QStringList{path + QStringLiteral(" 不是正確格式的BMP,GIF87a,圖示,WMF或JPG壓縮圖檔。")});
+    QCOMPARE(form->Image1->picture().size(), QSize(77, 33));
+    QVERIFY(form->isVisible());
+}
+
+void tst_showpic::vanishedFile() {
+    FakeWine wine(true);
+    writePicture(wine.shots() + QStringLiteral("/a.bmp"), 20);
+    writePicture(wine.shots() + QStringLiteral("/b.bmp"), 30);
+    auto* form = FormBase::open<showpic>();
+    MessageRecorder messages;
+    form->File1->setListIndex(0);
+    QFile::remove(wine.shots() + QStringLiteral("/b.bmp"));
+    form->File1->setListIndex(1);
+    QCOMPARE(messages.texts(), QStringList{QDir::toNativeSeparators(wine.shots() + QStringLiteral("/b.bmp")) +
+                                           QStringLiteral(" 已經不存在。")});
+    QCOMPARE(form->File1->items(), QStringList{"a.bmp"});
+    QCOMPARE(form->Image1->picture().width(), 20);
+}
+
+void tst_showpic::otherFailureClosesViewer() {
+    FakeWine wine(true);
+    writePicture(wine.shots() + QStringLiteral("/a.bmp"), 20);
+    QPointer<showpic> form = FormBase::open<showpic>();
+    // The listed file is replaced by a folder of the same name: it exists but cannot be read as a file.
+    QFile::remove(wine.shots() + QStringLiteral("/a.bmp"));
+    QDir().mkpath(wine.shots() + QStringLiteral("/a.bmp"));
+    MessageRecorder messages;
+    form->File1->setListIndex(0);
+    QCOMPARE(messages.texts(), QStringList{QStringLiteral("發生不可處理／不明的錯誤，\r即將結束看圖程式。")});
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(form.isNull());
+    QVERIFY(!FormBase::existing<showpic>());
+}
+
+void tst_showpic::arrowKeysShowPictures() {
+    FakeWine wine(true);
+    for (int i = 0; i < 3; ++i)
+        writePicture(wine.shots() + QStringLiteral("/p%1.bmp").arg(i), 10 + i);
+    writePicture(wine.shots() + QStringLiteral("/p3.jpg"), 40, 30, "JPG");
+    writePicture(wine.shots() + QStringLiteral("/p4.ico"), 32, 32, "ICO");
+    QFile::copy(QStringLiteral(":/viewer/startup.gif"), wine.shots() + QStringLiteral("/p5.gif"));
+    auto* form = FormBase::open<showpic>();
+    form->File1->setFocus();
+    form->File1->setListIndex(0);
+    const QList<QSize> sizes{{10, 30}, {11, 30}, {12, 30}, {40, 30}, {32, 32}, {273, 447}};
+    QCOMPARE(form->Image1->picture().size(), sizes[0]);
+    for (int i = 1; i < sizes.size(); ++i) {
+        QTest::keyClick(form->File1, Qt::Key_Down);
+        QCOMPARE(form->Image1->picture().size(), sizes[i]);
+    }
+}
+
+void tst_showpic::centringAndResize_data() {
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<QSize>("client");
+    QTest::newRow("small in large frame") << QSize(64, 48) << QSize(900, 700);
+    QTest::newRow("wider than frame, centred vertically") << QSize(640, 48) << QSize(500, 700);
+    QTest::newRow("larger both ways") << QSize(640, 480) << QSize(400, 300);
+}
+
+void tst_showpic::centringAndResize() {
+    QFETCH(QSize, picture);
+    QFETCH(QSize, client);
+    FakeWine wine(true);
+    writePicture(wine.shots() + QStringLiteral("/a.bmp"), picture.width(), picture.height());
+    auto* form = FormBase::open<showpic>();
+    form->setWindowState(Qt::WindowNoState);
+    form->resize(client);
+    form->File1->setListIndex(0);
+    const QRect inner = form->Picture1->contentsRect();
+    const QRect image = form->Image1->geometry();
+    QCOMPARE(image.size(), picture);
+    // Per axis: equal gaps when the picture fits, else the top-left corner.
+    const auto check = [](int start, int innerStart, int innerLen, int len) {
+        if (len > innerLen)
+            return start == innerStart;
+        const int before = start - innerStart;
+        const int after = innerStart + innerLen - start - len;
+        return before >= 0 && (after - before == 0 || after - before == 1);
+    };
+    QVERIFY(check(image.left(), inner.left(), inner.width(), image.width()));
+    QVERIFY(check(image.top(), inner.top(), inner.height(), image.height()));
+    // The frame reaches 10 twips short of the right and bottom edges, the list 20 short of the bottom.
+    QVERIFY(qAbs(Twips::width(form->Picture1) - (Twips::width(form) - 1800 - 10)) <= 15);
+    QVERIFY(qAbs(Twips::height(form->Picture1) - (Twips::height(form) - 10)) <= 15);
+    QVERIFY(qAbs(Twips::height(form->File1) - (Twips::height(form) - fileTop(form) - 20)) <= 15);
+
+    // A window too narrow and too short for the list keeps those sizes; the frame height still follows.
+    MessageRecorder messages;
+    const int frameWidth = form->Picture1->width();
+    const int listHeight = form->File1->height();
+    form->resize(100, 40);
+    QCOMPARE(form->Picture1->width(), frameWidth);
+    QCOMPARE(form->File1->height(), listHeight);
+    QVERIFY(qAbs(Twips::height(form->Picture1) - 590) <= 15);
+    form->showMinimized();
+    form->showNormal();
+    QVERIFY(messages.messages.isEmpty());
+}
+
+void tst_showpic::startupPictureOnce() {
+    FakeWine wine(true);
+    writePicture(wine.shots() + QStringLiteral("/a.bmp"), 50, 40);
+    auto* form = FormBase::open<showpic>();
+    QVERIFY(form->Image1->picture().isNull());
+    QTRY_COMPARE(form->Image1->picture().size(), QSize(273, 447));
+    QVERIFY(!form->Timer1->isActive());
+    QVERIFY(form->Image1->isVisible());
+    form->File1->setListIndex(0);
+    QCOMPARE(form->Image1->picture().size(), QSize(50, 40));
+    QTest::qWait(250);
+    QCOMPARE(form->Image1->picture().size(), QSize(50, 40));
+}
+
+void tst_showpic::deletion_data() {
+    QTest::addColumn<int>("files");
+    QTest::addColumn<int>("pick");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QList<MsgResult>>("answers");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<int>("newIndex");
+    QTest::addColumn<int>("shownWidth");
+    // Picture i is 10 + i pixels wide, so the shown width names the shown file.
+    const int shift = Qt::ShiftModifier;
+    const int ctrlShift = Qt::ShiftModifier | Qt::ControlModifier;
+    QTest::newRow("Shift+Delete third of five")
+        << 5 << 2 << shift << QList<MsgResult>{} << false << 0 << 2 << 13;
+    QTest::newRow("Shift+Delete last of five")
+        << 5 << 4 << shift << QList<MsgResult>{} << false << 0 << 3 << 13;
+    QTest::newRow("only one: nothing selected")
+        << 1 << 0 << shift << QList<MsgResult>{} << false << 0 << -1 << 10;
+    QTest::newRow("read-only without a further question")
+        << 3 << 0 << shift << QList<MsgResult>{} << true << 0 << 0 << 11;
+    QTest::newRow("Delete asks, Yes deletes")
+        << 5 << 2 << 0 << QList<MsgResult>{MsgResult::Yes} << false << 1 << 2 << 13;
+    QTest::newRow("Ctrl+Shift+Delete asks")
+        << 5 << 1 << ctrlShift << QList<MsgResult>{MsgResult::Yes} << false << 1 << 1 << 12;
+    QTest::newRow("No keeps everything")
+        << 5 << 2 << 0 << QList<MsgResult>{MsgResult::No} << false << 1 << 2 << 12;
+}
+
+void tst_showpic::deletion() {
+    QFETCH(int, files);
+    QFETCH(int, pick);
+    QFETCH(int, modifiers);
+    QFETCH(QList<MsgResult>, answers);
+    QFETCH(bool, readOnly);
+    QFETCH(int, questions);
+    QFETCH(int, newIndex);
+    QFETCH(int, shownWidth);
+    FakeWine wine(true);
+    QStringList names;
+    for (int i = 0; i < files; ++i) {
+        names.append(QStringLiteral("shot%1.bmp").arg(i));
+        writePicture(wine.shots() + u'/' + names.last(), 10 + i);
+    }
+    const QString victim = wine.shots() + u'/' + names[pick];
+    if (readOnly)
+        QFile::setPermissions(victim, QFileDevice::ReadOwner | QFileDevice::ReadUser);
+    auto* form = FormBase::open<showpic>();
+    form->File1->setListIndex(pick);
+    MessageRecorder messages;
+    messages.answers = answers;
+    QTest::keyClick(form->File1, Qt::Key_Delete, Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(messages.messages.size(), questions);
+    if (questions) {
+        const auto& q = messages.messages.first();
+        QCOMPARE(q.text,
+                 QStringLiteral("刪除檔案:\"") + QDir::toNativeSeparators(victim) + QStringLiteral("\"?"));
+        QCOMPARE(q.buttons, MsgButtons::YesNo);
+        QCOMPARE(q.icon, MsgIcon::Question);
+    }
+    const bool deleted = answers.isEmpty() || answers.first() == MsgResult::Yes;
+    QCOMPARE(QFileInfo::exists(victim), !deleted);
+    if (deleted)
+        names.removeAt(pick);
+    QCOMPARE(form->File1->items(), names);
+    QCOMPARE(form->File1->listIndex(), newIndex);
+    QCOMPARE(form->Image1->picture().width(), shownWidth);
+}
+
+void tst_showpic::deletionFailureKeepsList() {
+    FakeWine wine(true);
+    for (int i = 0; i < 3; ++i)
+        writePicture(wine.shots() + QStringLiteral("/s%1.bmp").arg(i), 10 + i);
+    auto* form = FormBase::open<showpic>();
+    form->File1->setListIndex(1);
+    // Another program removes the file after the list was read.
+    QFile::remove(wine.shots() + QStringLiteral("/s1.bmp"));
+    MessageRecorder messages;
+    QTest::keyClick(form->File1, Qt::Key_Delete, Qt::ShiftModifier);
+    QCOMPARE(messages.messages.size(), 1);
+    QVERIFY(messages.texts().first().contains(
+        QDir::toNativeSeparators(wine.shots() + QStringLiteral("/s1.bmp"))));
+    QVERIFY(messages.texts().first().contains(QStringLiteral("不存在")));
+    QCOMPARE(form->File1->listCount(), 3);
+    QCOMPARE(form->File1->listIndex(), 1);
+    QCOMPARE(form->Image1->picture().width(), 11);
+    QVERIFY(form->isVisible());
+}
+
+void tst_showpic::nothingSelectedDoesNothing() {
+    FakeWine wine(true);
+    writePicture(wine.shots() + QStringLiteral("/a.bmp"), 10);
+    auto* form = FormBase::open<showpic>();
+    QCOMPARE(form->File1->listIndex(), -1);
+    MessageRecorder messages;
+    QTest::keyClick(form->File1, Qt::Key_Delete);
+    QTest::keyClick(form->File1, Qt::Key_Delete, Qt::ShiftModifier);
+    QTest::keyClick(form->File1, Qt::Key_Return);
+    QVERIFY(messages.messages.isEmpty());
+    QCOMPARE(form->File1->listCount(), 1);
+}
+
+void tst_showpic::lostFocusRereads_data() {
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<int>("count");
+    QTest::newRow("focus to another control") << int(Qt::TabFocusReason) << 2;
+    QTest::newRow("mouse on another control") << int(Qt::MouseFocusReason) << 2;
+    QTest::newRow("a message box or another program") << int(Qt::ActiveWindowFocusReason) << 1;
+}
+
+void tst_showpic::lostFocusRereads() {
+    QFETCH(int, reason);
+    QFETCH(int, count);
+    FakeWine wine(true);
+    writePicture(wine.shots() + QStringLiteral("/qm020315_001.bmp"), 10);
+    auto* form = FormBase::open<showpic>();
+    form->File1->setListIndex(0);
+    writePicture(wine.shots() + QStringLiteral("/qm020315_002.bmp"), 10);
+    QCOMPARE(form->File1->listCount(), 1);
+    QFocusEvent out(QEvent::FocusOut, Qt::FocusReason(reason));
+    QCoreApplication::sendEvent(form->File1, &out);
+    QCOMPARE(form->File1->listCount(), count);
+    QCOMPARE(form->File1->listIndex(), count == 1 ? 0 : -1);
+}
+
+void tst_showpic::helpText() {
+    FakeWine wine(true);
+    auto* form = FormBase::open<showpic>();
+    MessageRecorder messages;
+    QTest::mouseClick(form->Command2, Qt::LeftButton);
+    QCOMPARE(messages.texts(),
+             QStringList{QStringLiteral("按Delete鍵可以刪除圖檔\r\nShift+Delete則可以刪除而不用使用者確認\r\n"
+                                        "按Enter則可呼叫預設圖檔編輯程式。")});
+    QCOMPARE(messages.messages.first().buttons, MsgButtons::Ok);
+}
+
+void tst_showpic::safeOpen() {
+    QTemporaryDir bin;
+    const QString record = bin.filePath(QStringLiteral("argv.txt"));
+    {
+        QFile script(bin.filePath(QStringLiteral("xdg-open")));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" +
+                     record.toLocal8Bit() + ".tmp\"\nmv \"" + record.toLocal8Bit() + ".tmp\" \"" +
+                     record.toLocal8Bit() + "\"\n");
+        script.close();
+        QVERIFY(script.setPermissions(script.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser));
+    }
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", bin.path().toLocal8Bit() + ':' + oldPath);
+    FakeWine wine(true);
+    const QString name = QStringLiteral("my \"shot\" & $HOME; rm -rf x.bmp");
+    writePicture(wine.shots() + u'/' + name, 10);
+    auto* form = FormBase::open<showpic>();
+    form->File1->setListIndex(0);
+    QCOMPARE(form->File1->itemText(0), name);
+
+    // One argument, then the final line break.
+    const auto openedPath = [&record]() {
+        QFile f(record);
+        if (!f.open(QIODevice::ReadOnly))
+            return QString();
+        const QList<QByteArray> args = f.readAll().split('\n');
+        return args.size() == 2 ? QString::fromLocal8Bit(args[0]) : QStringLiteral("bad: ") + args.join('|');
+    };
+    QTest::keyClick(form->File1, Qt::Key_Return);
+    QTRY_COMPARE(openedPath(), wine.shots() + u'/' + name);
+    QFile::remove(record);
+    const QRect row = form->File1->visualRect(form->File1->model()->index(0, 0));
+    QTest::mouseClick(form->File1->viewport(), Qt::LeftButton, {}, row.center());
+    QTest::mouseDClick(form->File1->viewport(), Qt::LeftButton, {}, row.center());
+    QTRY_COMPARE(openedPath(), wine.shots() + u'/' + name);
+    qputenv("PATH", oldPath);
+}
+
+void tst_showpic::pictureListMode() {
+    FakeWine wine(true);
+    ProgramFolder program;
+    QDir().mkpath(program.path() + QStringLiteral("/相關圖片"));
+    QFile::copy(QStringLiteral(":/viewer/startup.gif"),
+                program.path() + QStringLiteral("/相關圖片/q1_a.gif"));
+    writePicture(program.path() + QStringLiteral("/相關圖片/q1_b.bmp"), 10);
+    writePicture(program.path() + QStringLiteral("/相關圖片/q2_a.bmp"), 10);
+    auto* form = FormBase::instance<showpic>();
+    form->showPictureList(program.path() + QStringLiteral("/相關圖片"), QStringLiteral("q1_*.*"), QImage());
+    QVERIFY(form->isVisible());
+    QCOMPARE(form->File1->items(), (QStringList{"q1_a.gif", "q1_b.bmp"}));
+    for (QWidget* w : {static_cast<QWidget*>(form->Command1), static_cast<QWidget*>(form->Command3),
+                       static_cast<QWidget*>(form->Command4), static_cast<QWidget*>(form->Command5),
+                       static_cast<QWidget*>(form->Dir1), static_cast<QWidget*>(form->Drive1),
+                       static_cast<QWidget*>(form->Combo1), static_cast<QWidget*>(form->Combo2),
+                       static_cast<QWidget*>(form->Combo3)})
+        QVERIFY2(w->isHidden(), qPrintable(w->objectName()));
+    QVERIFY(!form->Command2->isHidden() && !form->File1->isHidden());
+    QVERIFY(qAbs(fileTop(form) - (375 + 10)) <= 15);
+    QVERIFY(qAbs(Twips::height(form->File1) - (Twips::height(form) - fileTop(form) - 20)) <= 15);
+    QVERIFY(!form->isMaximized());
+    QVERIFY(form->windowTitle().startsWith(QStringLiteral("看圖程式 Beta 2 ")));
+    QTest::qWait(200);
+    QVERIFY(form->Image1->picture().isNull());
+    form->File1->setListIndex(0);
+    QCOMPARE(form->Image1->picture().size(), QSize(273, 447));
+}
+
+QTEST_MAIN(tst_showpic)
+#include "tst_showpic.moc"
