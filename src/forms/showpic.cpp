@@ -8,3 +8,5 @@ showpic::showpic() {
 }
 
 void showpic::Form_Load() {  }
+
+void showpic::showPictureList(const QString&, const QString&, const QImage&) { Show(); }
