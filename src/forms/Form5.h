@@ -2,12 +2,51 @@
 
 #include "forms/FormBase.h"
 
-// Quest guide: quests by level band, each quest's text and related pictures.
+#include <array>
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class TextBox;
+
+// Quest guide: quests by level band on fourteen buttons, each quest's text, its restriction and its
+// related pictures in the viewer.
 class Form5 : public FormBase {
     Q_OBJECT
 public:
     Form5();
 
+    static constexpr int kQuestButtons = 14;
+
+    QRadioButton* Option1;
+    QRadioButton* Option2;
+    QRadioButton* Option3;
+    QRadioButton* Option4;
+    QRadioButton* Option5;
+    QGroupBox* Frame1;
+    std::array<QPushButton*, kQuestButtons> Command1{};
+    QLabel* Label1;
+    QPushButton* Command2;
+    TextBox* Text1;
+
+    // The picture code of the last quest whose text carried a picture marker.
+    QString piccode;
+
 protected:
     void Form_Load() override;
+    void Form_Resize() override;
+
+private slots:
+    void Option1_Click();
+    void Option2_Click();
+    void Option3_Click();
+    void Option4_Click();
+    void Option5_Click();
+    void Command1_Click(int Index);
+    void Command2_Click();
+
+private:
+    void showBand(int band);
+    void chkunable();
 };
