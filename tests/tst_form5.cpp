@@ -1,9 +1,15 @@
 #include "forms/Form5.h"
 #include "forms/showpic.h"
 #include "testsupport.h"
+#include "widgets/DirList.h"
+#include "widgets/DriveList.h"
+#include "widgets/FileList.h"
+#include "widgets/ImageBox.h"
 #include "widgets/TextBox.h"
 #include "widgets/Twips.h"
 
+#include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -28,6 +34,8 @@ private slots:
     void missingQuestFile_data();
     void missingQuestFile();
     void resizeStretchesPaneAndRefusesNegative();
+    void relatedPicturesOpenViewerInListMode();
+    void missingPictureFolderLeavesBothUsable();
 };
 
 void tst_Form5::opensOnFirstBand() {
@@ -204,6 +212,56 @@ void tst_Form5::resizeStretchesPaneAndRefusesNegative() {
     form->resize(Twips::px(2500), Twips::px(450));
     QCOMPARE_TW(Twips::width(form->Text1), 2500 - 2040 - 30);
     QCOMPARE_TW(Twips::height(form->Text1), 5000 - 600 - 30);
+}
+
+void tst_Form5::relatedPicturesOpenViewerInListMode() {
+    ProgramFolder folder;
+    folder.writeCp950(QStringLiteral("貓之鈴任務.txt"), QStringLiteral("07,鈴鐺"));
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    folder.write(QStringLiteral("相關圖片/07e.bmp"), QByteArray());
+    for (const char* name : {"07a.bmp", "07b.GIF", "07c.jpg", "07d.png", "12a.bmp", "x07.bmp"})
+        QVERIFY(picture.save(folder.path() + QStringLiteral("/相關圖片/") + QLatin1String(name), "BMP"));
+    auto* form = FormBase::open<Form5>();
+    QTest::mouseClick(form->Command1[6], Qt::LeftButton);
+    QVERIFY(form->Command2->isVisible());
+    QTest::mouseClick(form->Command2, Qt::LeftButton);
+    auto* viewer = FormBase::existing<showpic>();
+    QVERIFY(viewer && viewer->isVisible());
+    QCOMPARE(viewer->File1->pattern(), QStringLiteral("07*.bmp;07*.gif;07*.jpg"));
+    QCOMPARE(viewer->File1->items(), (QStringList{"07a.bmp", "07b.GIF", "07c.jpg", "07e.bmp"}));
+    for (QWidget* hidden : {static_cast<QWidget*>(viewer->Drive1), static_cast<QWidget*>(viewer->Dir1),
+                            static_cast<QWidget*>(viewer->Command1), static_cast<QWidget*>(viewer->Command3),
+                            static_cast<QWidget*>(viewer->Command4), static_cast<QWidget*>(viewer->Command5),
+                            static_cast<QWidget*>(viewer->Combo1), static_cast<QWidget*>(viewer->Combo2),
+                            static_cast<QWidget*>(viewer->Combo3)})
+        QVERIFY2(hidden->isHidden(), qPrintable(hidden->objectName()));
+    QVERIFY(viewer->Command2->isVisible());
+    QVERIFY(viewer->File1->isVisible());
+    QCOMPARE_TW(Twips::top(viewer->File1), Twips::height(viewer->Command2) + 10);
+    QVERIFY(!viewer->isMaximized());
+    QVERIFY(viewer->Image1->picture().isNull());
+}
+
+void tst_Form5::missingPictureFolderLeavesBothUsable() {
+    ProgramFolder folder;
+    folder.writeCp950(QStringLiteral("貓之鈴任務.txt"), QStringLiteral("07,鈴鐺"));
+    // Pictures beside the program that match the pattern must not show up instead.
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    picture.save(folder.path() + QStringLiteral("/07a.bmp"));
+    MessageRecorder messages;
+    auto* form = FormBase::open<Form5>();
+    QTest::mouseClick(form->Command1[6], Qt::LeftButton);
+    QTest::mouseClick(form->Command2, Qt::LeftButton);
+    auto* viewer = FormBase::existing<showpic>();
+    QVERIFY(viewer && viewer->isVisible());
+    QCOMPARE(viewer->File1->listCount(), 0);
+    QVERIFY(viewer->File1->isHidden());
+    QVERIFY(viewer->Label1->isVisible());
+    QVERIFY(messages.messages.isEmpty());
+    QTest::mouseClick(form->Command1[0], Qt::LeftButton);
+    QVERIFY(form->isVisible());
 }
 
 QTEST_MAIN(tst_Form5)

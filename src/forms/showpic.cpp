@@ -276,8 +276,13 @@ void showpic::showPictureList(const QString& folder, const QString& pattern, con
     Show();
     if (isUnloading())
         return;
-    Dir1->setPath(folder);
+    // A missing folder must not leave the previous folder's pictures listed under the new pattern.
+    const bool found = Dir1->setPath(folder);
+    if (!found)
+        File1->clearPath();
     File1->setPattern(pattern);
+    if (!found)
+        showListOrLabel();
     for (QWidget* w :
          {static_cast<QWidget*>(Command1), static_cast<QWidget*>(Command3), static_cast<QWidget*>(Command4),
           static_cast<QWidget*>(Command5), static_cast<QWidget*>(Dir1), static_cast<QWidget*>(Drive1)})

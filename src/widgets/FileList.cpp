@@ -61,6 +61,11 @@ bool FileList::setPath(const QString& folder) {
     return true;
 }
 
+void FileList::clearPath() {
+    path_.clear();
+    refresh();
+}
+
 void FileList::setPattern(const QString& pattern) {
     pattern_ = pattern;
     refresh();

@@ -14,6 +14,8 @@ public:
     bool setPath(const QString& folder);
     [[nodiscard]] QString pattern() const { return pattern_; }
     void setPattern(const QString& pattern);
+    // Points the list at no folder: it lists nothing until a path is set.
+    void clearPath();
     // Re-reads the folder through the current pattern; the selection is dropped.
     void refresh();
     // The folder, a separator unless the folder already ends in one, and the entry's name.
