@@ -1,5 +1,5 @@
 # The two entry points a fresh Debian 12 machine needs: `make run` and `make test`.
-.PHONY: deps run test test-default test-asan build-default build-asan clean
+.PHONY: deps run test test-default test-asan build-default build-asan bench clean
 
 deps:
 	@scripts/install-deps.sh
@@ -23,6 +23,12 @@ test-asan: build-asan
 
 # Every test, in the normal build and again under AddressSanitizer + UndefinedBehaviorSanitizer.
 test: test-default test-asan
+
+# Speed figures, each against a baseline measured in the same run (see README, Performance).
+bench: build-default
+	QT_QPA_PLATFORM=offscreen build/default/bench/bench_loaders
+	QT_QPA_PLATFORM=offscreen build/default/bench/bench_startup
+	QT_QPA_PLATFORM=offscreen build/default/bench/bench_viewer
 
 clean:
 	rm -rf build

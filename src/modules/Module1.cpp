@@ -182,23 +182,28 @@ void LoadTextFile(const QString& fileName, TextBox* target, bool trimLines, cons
             return false;
         return loadGenerations().value(box.data()) == generation;
     };
-    // Painting every line would cost far more than the load; the screen refreshes about every 16 ms.
+    // Painting and laying out every line would cost far more than the load: lines gather and reach the
+    // pane whenever events run, about as often as the screen refreshes.
     QElapsedTimer sincePump;
     sincePump.start();
+    QString pending;
     qsizetype count = 0;
     for (const QString& line : lines) {
         ++count;
         label->setText(progressPrefix + QString::number(count) + progressSuffix);
-        box->appendText((trimLines ? DataText::trimSpaces(line) : line) + u'\n');
+        pending += trimLines ? DataText::trimSpaces(line) : line;
+        pending += u'\n';
         if (count == 1 || sincePump.elapsed() >= 16) {
+            box->appendText(pending);
+            pending.clear();
             QCoreApplication::processEvents();
             sincePump.restart();
             if (!stillCurrent())
                 return;
         }
     }
-    if (stillCurrent())
-        QCoreApplication::processEvents();
+    box->appendText(pending);
+    QCoreApplication::processEvents();
 }
 
 double outerWidthTw(const QWidget* window) {

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <cstdio>
+#include <functional>
+
+// Tiny helpers shared by the benchmark programs: best-of timing and a ratio report.
+namespace Bench {
+
+inline volatile long long sink = 0;
+inline void keep(long long v) {
+    sink = sink + v;
+}
+
+// The fastest of `runs` timings, in milliseconds: the least disturbed by the rest of the machine.
+inline double bestOf(int runs, const std::function<void()>& work) {
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        work();
+        const double ms = t.nsecsElapsed() / 1e6;
+        if (ms < best)
+            best = ms;
+    }
+    return best;
+}
+
+class Report {
+public:
+    explicit Report(const char* name) { std::printf("== %s\n", name); }
+    // Prints one figure; a ratio above its bar is marked but does not fail the run.
+    void ratio(const char* what, double ms, double baselineMs, double bar) {
+        const double r = baselineMs > 0 ? ms / baselineMs : 0;
+        std::printf("%-68s %9.1f ms / %9.1f ms = %5.2fx (bar %.1fx) %s\n", what, ms, baselineMs, r, bar,
+                    r <= bar ? "ok" : "OVER");
+        std::fflush(stdout);
+        over_ = over_ || r > bar;
+    }
+    void value(const char* what, double v, const char* unit) {
+        std::printf("%-68s %9.1f %s\n", what, v, unit);
+        std::fflush(stdout);
+    }
+    [[nodiscard]] int exitCode() const { return 0; }
+    [[nodiscard]] bool anyOver() const { return over_; }
+
+private:
+    bool over_ = false;
+};
+
+} // namespace Bench
