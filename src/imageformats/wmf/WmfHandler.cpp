@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QVariant>
 
+#include <algorithm>
+
 bool WmfHandler::canRead() const {
     if (loaded ? loadedOk && Wmf::looksLikeWmf(bytes) : canRead(device())) {
         setFormat("wmf");
@@ -24,8 +26,13 @@ bool WmfHandler::load() const {
     QIODevice* dev = device();
     if (!dev)
         return false;
-    // Reading one byte past the limit tells a too-large file from one exactly at it.
-    bytes = dev->read(Wmf::maxFileBytes + 1);
+    // Read in pieces rather than reserving the limit up front; one byte past the limit means too large.
+    while (bytes.size() <= Wmf::maxFileBytes) {
+        const QByteArray piece = dev->read(std::min<qint64>(1 << 20, Wmf::maxFileBytes + 1 - bytes.size()));
+        if (piece.isEmpty())
+            break;
+        bytes += piece;
+    }
     loadedOk = bytes.size() <= Wmf::maxFileBytes;
     if (!loadedOk)
         bytes.clear();

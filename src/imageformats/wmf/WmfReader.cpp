@@ -1001,6 +1001,7 @@ private:
         const double baseline = vertical == 24 ? 0 : vertical == 8 ? -metrics.descent() : metrics.ascent();
 
         painter.save();
+        painter.setBackgroundMode(Qt::TransparentMode); // the background box below is GDI's, not Qt's
         if (opts & 0x0004)
             painter.setClipRect(box);
         painter.translate(map(x, y));
