@@ -218,6 +218,11 @@ void tst_Wmf::rejected_data() {
     for (int i = 0; i < 200; ++i)
         busy.rectangle(QRect(0, 0, 2000, 2000));
     QTest::newRow("too much drawing") << busy.bytes();
+    QList<QPoint> zigzag;
+    for (int i = 0; i < 8000; ++i)
+        zigzag << QPoint(i % 2 ? 500 : 0, i % 500);
+    QTest::newRow("wide pen zigzag")
+        << canvas(500, 500).pen(0, 2000, blue).select(2).poly(0x0325, zigzag).bytes();
 }
 
 void tst_Wmf::rejected() {
@@ -230,6 +235,7 @@ void tst_Wmf::rejected() {
     QImageReader reader(&buffer, "wmf");
     QImage image;
     QVERIFY(!reader.read(&image));
+    QCOMPARE(reader.error(), QImageReader::InvalidDataError);
 }
 
 void tst_Wmf::filledShapes_data() {

@@ -16,6 +16,7 @@ namespace {
 constexpr quint32 placeableKey = 0x9AC6CDD7;
 constexpr int placeableBytes = 22;
 constexpr int headerBytes = 18;
+constexpr double farAway = 1e7;
 
 // Record function codes.
 enum : quint16 {
@@ -484,6 +485,17 @@ private:
         painter.setBackground(st.bkColor);
         painter.setBackgroundMode(st.bkOpaque ? Qt::OpaqueMode : Qt::TransparentMode);
     }
+    // Wide pens make every segment of a line a filled shape of its own.
+    [[nodiscard]] qint64 strokeCost(const QPolygonF& poly) const {
+        if (!penVisible() || poly.size() < 2)
+            return 0;
+        const double w = qpen().widthF() + 1;
+        const double area = double(image.width()) * image.height();
+        double cost = 0;
+        for (qsizetype i = 1; i < poly.size(); ++i)
+            cost += std::min(area, (QLineF(poly[i - 1], poly[i]).length() + w) * w);
+        return qint64(std::min(cost, 1e15));
+    }
     // Pen half-width added to shape bounds for the work estimate.
     [[nodiscard]] QRectF strokeBounds(const QRectF& r) const {
         const double m = penVisible() ? qpen().widthF() / 2 + 1 : 0;
@@ -672,7 +684,7 @@ private:
             QPolygonF poly;
             if (!points(rec, 1, rec.s(0), poly))
                 return false;
-            if (!charge(strokeBounds(poly.boundingRect()), poly.size()))
+            if (!charge(strokeBounds(poly.boundingRect()), poly.size() + strokeCost(poly)))
                 return false;
             applyTools();
             if (rec.function == POLYLINE)
@@ -775,15 +787,17 @@ private:
         QPainterPath path;
         path.setFillRule(st.fillRule);
         qsizetype next = 1 + polys;
+        qint64 strokes = 0;
         for (qsizetype i = 0; i < polys; ++i) {
             QPolygonF poly;
             if (!points(rec, next, rec.u(1 + i), poly))
                 return false;
             next += 2 * poly.size();
+            strokes = std::min<qint64>(strokes + strokeCost(poly), qint64(1e15));
             path.addPolygon(poly);
             path.closeSubpath();
         }
-        if (!charge(strokeBounds(path.boundingRect()), next))
+        if (!charge(strokeBounds(path.boundingRect()), next + strokes))
             return false;
         applyTools();
         painter.drawPath(path);
@@ -1004,7 +1018,13 @@ private:
         painter.setBackgroundMode(Qt::TransparentMode); // the background box below is GDI's, not Qt's
         if (opts & 0x0004)
             painter.setClipRect(box);
-        painter.translate(map(x, y));
+        // Glyph positions are fixed-point inside Qt; text that far out could never show anyway.
+        const QPointF origin = map(x, y);
+        if (std::abs(origin.x()) > farAway || std::abs(origin.y()) > farAway) {
+            painter.restore();
+            return true;
+        }
+        painter.translate(origin);
         if (st.font.escapement != 0)
             painter.rotate(-st.font.escapement / 10.0);
         if (st.bkOpaque)
@@ -1012,13 +1032,13 @@ private:
         painter.setFont(font);
         painter.setPen(st.textColor);
         double pen = left;
-        for (qsizetype i = 0; i < chars.size(); ++i) {
+        for (qsizetype i = 0; i < chars.size() && std::abs(pen) <= farAway; ++i) {
             painter.drawText(QPointF(pen, baseline), chars[i].first);
             pen += advances[i];
         }
         painter.restore();
         if (updateCp && sx != 0)
-            st.current.rx() += int(std::round(width / sx));
+            st.current.setX(int(std::clamp(std::round(st.current.x() + width / sx), -1e9, 1e9)));
         return true;
     }
 
