@@ -17,6 +17,7 @@ constexpr quint32 placeableKey = 0x9AC6CDD7;
 constexpr int placeableBytes = 22;
 constexpr int headerBytes = 18;
 constexpr double farAway = 1e7;
+constexpr int maxFaces = 16;
 
 // Record function codes.
 enum : quint16 {
@@ -968,8 +969,13 @@ private:
             x = st.current.x(), y = st.current.y();
         const double sy = std::abs(scaleY()), sx = scaleX();
         QFont font;
-        if (!st.font.face.isEmpty())
-            font.setFamily(st.font.face);
+        // Every new family name is a font-database search that stays cached, so a file gets only a few.
+        const QString& face = st.font.face;
+        if (!face.isEmpty() && (faces.contains(face) || faces.size() < maxFaces)) {
+            if (!faces.contains(face))
+                faces << face;
+            font.setFamily(face);
+        }
         const double logical = st.font.height == 0 ? 12 / std::max(sy, 1e-9) : std::abs(st.font.height);
         const int pixels = int(std::clamp(std::round(logical * sy), 1.0, 4096.0));
         font.setPixelSize(pixels);
@@ -1002,7 +1008,8 @@ private:
         }
         const QRectF guess(map(x, y) - QPointF(width, metrics.height()),
                            QSizeF(2 * width, 2 * metrics.height()));
-        if (!charge(guess, bytes.size() * std::max<qint64>(64, qint64(pixels) * pixels / 4)))
+        // Drawing a glyph takes about as long as filling a 64 x 64 square.
+        if (!charge(guess, bytes.size() * std::max<qint64>(4096, qint64(pixels) * pixels / 4)))
             return false;
 
         double left = 0;
@@ -1050,6 +1057,7 @@ private:
     std::vector<DcState> saved;
     DcState st;
     qint64 budget = 0;
+    QStringList faces;
     QString why;
 };
 
