@@ -432,6 +432,9 @@ void tst_Wmf::decodeText_data() {
     QTest::addColumn<int>("charset");
     QTest::addColumn<QString>("text");
     QTest::newRow("Big5") << cp950(QStringLiteral("資料查詢")) << 136 << QStringLiteral("資料查詢");
+    QTest::newRow("default charset is the system's Big5")
+        << cp950(QStringLiteral("圖檔")) << 1 << QStringLiteral("圖檔");
+    QTest::newRow("Big5 lead byte at the end") << QByteArray("A\xa4") << 136 << QStringLiteral("A?");
     QTest::newRow("ANSI accents") << QByteArray("caf\xe9") << 0 << QStringLiteral("café");
     QTest::newRow("ANSI euro sign") << QByteArray("\x80") << 0 << QStringLiteral("€");
     QTest::newRow("Big5 bytes in an ANSI font") << QByteArray("\xa4\xa4") << 0 << QStringLiteral("¤¤");

@@ -358,6 +358,7 @@ struct DcState {
 
 const char* codecForCharset(int charset) {
     switch (charset) {
+    case 1: // the system's own code page, which for this program's files is Big5
     case 136:
         return "windows-950";
     case 128:
@@ -374,7 +375,7 @@ const char* codecForCharset(int charset) {
 }
 
 bool isDoubleByteCharset(int charset) {
-    return charset == 136 || charset == 128 || charset == 129 || charset == 134;
+    return charset == 1 || charset == 136 || charset == 128 || charset == 129 || charset == 134;
 }
 
 class Player {
@@ -1064,13 +1065,27 @@ private:
 } // namespace
 
 QString decodeText(QByteArrayView bytes, int charset) {
+    // A lead byte with nothing after it would sit in the decoder unseen; show it as unreadable.
+    bool danglingLead = false;
+    if (isDoubleByteCharset(charset)) {
+        for (qsizetype i = 0; i < bytes.size();) {
+            const bool pair = quint8(bytes[i]) >= 0x81 && i + 1 < bytes.size();
+            danglingLead = !pair && quint8(bytes[i]) >= 0x81;
+            i += pair ? 2 : 1;
+        }
+    }
+    if (danglingLead)
+        bytes.chop(1);
+    QString text;
     QStringDecoder decoder(codecForCharset(charset));
-    if (!decoder.isValid()) // a system without that code page still shows something
-        return QString::fromLatin1(bytes);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        text.replace(QChar(0xFFFD), QChar(u'?'));
-    return text;
+    if (!decoder.isValid()) { // a system without that code page still shows something
+        text = QString::fromLatin1(bytes);
+    } else {
+        text = decoder.decode(bytes);
+        if (decoder.hasError())
+            text.replace(QChar(0xFFFD), QChar(u'?'));
+    }
+    return danglingLead ? text + QChar(u'?') : text;
 }
 
 bool looksLikeWmf(QByteArrayView head) {
