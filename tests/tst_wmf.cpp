@@ -98,6 +98,7 @@ private slots:
     void decodeText();
     void bitmaps_data();
     void bitmaps();
+    void bitmapCutAtPictureEdge();
 };
 
 void tst_Wmf::readerFindsHandler() {
@@ -480,6 +481,17 @@ void tst_Wmf::bitmaps() {
     for (QPoint p : {QPoint(19, 25), QPoint(40, 35), QPoint(25, 19), QPoint(35, 40), QPoint(60, 60)})
         QVERIFY2(image.pixelColor(p).alpha() == 0,
                  qPrintable(QStringLiteral("(%1,%2)").arg(p.x()).arg(p.y())));
+}
+
+void tst_Wmf::bitmapCutAtPictureEdge() {
+    // Stretched over -20..19, so only the bitmap's bottom-right (white) quarter lands on the picture.
+    WmfWriter w;
+    w.placeable = true, w.bounds = QRect(0, 0, 100, 100), w.unitsPerInch = 96;
+    w.windowExt(10, 10).bitmap(0x0F43, QRect(-2, -2, 4, 4), WmfWriter::dib(twoByTwo(), 24), {2, 2});
+    const QImage image = play(w.bytes());
+    QCOMPARE(image.pixelColor(0, 0), white);
+    QCOMPARE(image.pixelColor(19, 19), white);
+    QCOMPARE(image.pixelColor(20, 20).alpha(), 0);
 }
 
 QTEST_MAIN(tst_Wmf)

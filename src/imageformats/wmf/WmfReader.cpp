@@ -487,6 +487,10 @@ private:
         painter.setBackground(st.bkColor);
         painter.setBackgroundMode(st.bkOpaque ? Qt::OpaqueMode : Qt::TransparentMode);
     }
+    // Qt rounds rectangle fills to int, so rectangles are cut to the picture (plus a margin) first.
+    [[nodiscard]] QRectF onPicture(const QRectF& r, double margin = 0) const {
+        return r.intersected(QRectF(image.rect()).adjusted(-margin, -margin, margin, margin));
+    }
     // Wide pens make every segment of a line a filled shape of its own.
     [[nodiscard]] qint64 strokeCost(const QPolygonF& poly) const {
         if (!penVisible() || poly.size() < 2)
@@ -706,7 +710,7 @@ private:
                 return false;
             applyTools();
             if (rec.function == RECTANGLE)
-                painter.drawRect(shapeRect(r));
+                painter.drawRect(onPicture(shapeRect(r), qpen().widthF() + 2));
             else
                 painter.drawEllipse(shapeRect(r));
             return true;
@@ -738,7 +742,7 @@ private:
             r.setSize(r.size().expandedTo(QSizeF(1, 1)));
             if (!charge(r))
                 return false;
-            painter.fillRect(r, rec.color(0));
+            painter.fillRect(onPicture(r), rec.color(0));
             return true;
         }
         case TEXTOUT: {
@@ -848,7 +852,7 @@ private:
     }
 
     bool patBlt(quint32 rop, int x, int y, int w, int h) {
-        const QRectF r = QRectF(map(x, y), map(x + w, y + h)).normalized();
+        const QRectF r = onPicture(QRectF(map(x, y), map(x + w, y + h)).normalized());
         if (!charge(r))
             return false;
         painter.save();
@@ -918,7 +922,14 @@ private:
             return false;
         const bool mirrorX = (p2.x() < p1.x()) != (srcW < 0), mirrorY = (p2.y() < p1.y()) != (srcH < 0);
         const QImage part = dib.image.copy(src).mirrored(mirrorX, mirrorY);
-        painter.drawImage(dst, part);
+        // Only the part on the picture is drawn, so no coordinate handed to Qt is out of its range.
+        const QRectF visible = onPicture(dst);
+        if (visible.isEmpty())
+            return true;
+        const double fx = part.width() / dst.width(), fy = part.height() / dst.height();
+        painter.drawImage(visible, part,
+                          QRectF((visible.x() - dst.x()) * fx, (visible.y() - dst.y()) * fy,
+                                 visible.width() * fx, visible.height() * fy));
         return true;
     }
 
@@ -947,7 +958,7 @@ private:
         if (opts & 0x0002) {
             if (!charge(box))
                 return false;
-            painter.fillRect(box, st.bkColor);
+            painter.fillRect(onPicture(box), st.bkColor);
         }
         return text(rec.params.sliced(2 * at, len), rec.s(1), rec.s(0), opts, box, dx);
     }
@@ -1036,7 +1047,9 @@ private:
         if (st.font.escapement != 0)
             painter.rotate(-st.font.escapement / 10.0);
         if (st.bkOpaque)
-            painter.fillRect(QRectF(left, baseline - metrics.ascent(), width, metrics.height()), st.bkColor);
+            painter.fillRect(QRectF(left, baseline - metrics.ascent(), width, metrics.height())
+                                 .intersected(QRectF(-farAway, -farAway, 2 * farAway, 2 * farAway)),
+                             st.bkColor);
         painter.setFont(font);
         painter.setPen(st.textColor);
         double pen = left;
