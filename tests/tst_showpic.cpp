@@ -5,6 +5,7 @@
 #include "widgets/FileList.h"
 #include "widgets/ImageBox.h"
 #include "widgets/Twips.h"
+#include "wmfwriter.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -404,15 +405,26 @@ void tst_showpic::arrowKeysShowPictures() {
     writePicture(wine.shots() + QStringLiteral("/p3.jpg"), 40, 30, "JPG");
     writePicture(wine.shots() + QStringLiteral("/p4.ico"), 32, 32, "ICO");
     QFile::copy(QStringLiteral(":/viewer/startup.gif"), wine.shots() + QStringLiteral("/p5.gif"));
+    // A metafile one inch by half an inch, read by the program's own reader: 96 x 48 pixels.
+    WmfWriter wmf;
+    wmf.placeable = true;
+    wmf.bounds = QRect(0, 0, 1440, 720);
+    wmf.unitsPerInch = 1440;
+    wmf.windowExt(1440, 720).brush(0, Qt::red).select(0).rectangle(QRect(0, 0, 1440, 720));
+    QFile metafile(wine.shots() + QStringLiteral("/p6.wmf"));
+    QVERIFY(metafile.open(QIODevice::WriteOnly));
+    metafile.write(wmf.bytes());
+    metafile.close();
     auto* form = FormBase::open<showpic>();
     form->File1->setFocus();
     form->File1->setListIndex(0);
-    const QList<QSize> sizes{{10, 30}, {11, 30}, {12, 30}, {40, 30}, {32, 32}, {273, 447}};
+    const QList<QSize> sizes{{10, 30}, {11, 30}, {12, 30}, {40, 30}, {32, 32}, {273, 447}, {96, 48}};
     QCOMPARE(form->Image1->picture().size(), sizes[0]);
     for (int i = 1; i < sizes.size(); ++i) {
         QTest::keyClick(form->File1, Qt::Key_Down);
         QCOMPARE(form->Image1->picture().size(), sizes[i]);
     }
+    QCOMPARE(form->Image1->picture().pixelColor(48, 24), QColor(Qt::red));
 }
 
 void tst_showpic::centringAndResize_data() {
