@@ -1,5 +1,5 @@
 # The two entry points a fresh Debian 12 machine needs: `make run` and `make test`.
-.PHONY: deps run test test-default test-asan build-default build-asan bench clean
+.PHONY: deps run test test-default test-asan build-default build-asan bench fuzz clean
 
 deps:
 	@scripts/install-deps.sh
@@ -29,6 +29,10 @@ bench: build-default
 	QT_QPA_PLATFORM=offscreen build/default/bench/bench_loaders
 	QT_QPA_PLATFORM=offscreen build/default/bench/bench_startup
 	QT_QPA_PLATFORM=offscreen build/default/bench/bench_viewer
+
+# Each fuzz target for FUZZ_SECONDS seconds (default 60), seeded from the files the tests write.
+fuzz: build-default
+	scripts/fuzz.sh
 
 clean:
 	rm -rf build

@@ -3,6 +3,7 @@
 #include "forms/FormBase.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -42,7 +43,26 @@ QString ProgramFolder::write(const QString& relativeName, const QByteArray& byte
     QFile f(full);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         f.write(bytes);
+    f.close();
+    keepAsSeed(full);
     return full;
+}
+
+void keepAsSeed(const QString& path) {
+    const QString seeds = qEnvironmentVariable("QMQUERY_SEED_DIR");
+    if (seeds.isEmpty())
+        return;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray bytes = f.readAll();
+    // Named by content, so the same fixture from many tests is one seed.
+    const QString name = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex()) +
+                         u'.' + QFileInfo(path).suffix().toLower();
+    QDir().mkpath(seeds);
+    QFile out(seeds + u'/' + name);
+    if (out.open(QIODevice::WriteOnly))
+        out.write(bytes);
 }
 
 QString ProgramFolder::writeCp950(const QString& relativeName, const QString& text) const {

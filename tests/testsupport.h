@@ -46,6 +46,9 @@ private:
 
 [[nodiscard]] QByteArray toCp950(const QString& text);
 
+// When QMQUERY_SEED_DIR is set, keeps a copy of a file a test made, as a seed for the fuzzers.
+void keepAsSeed(const QString& path);
+
 // Sets up the application's fonts and title as the program does.
 void initApplication();
 

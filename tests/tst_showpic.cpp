@@ -7,6 +7,7 @@
 #include "widgets/Twips.h"
 #include "wmfwriter.h"
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
@@ -37,6 +38,7 @@ void writePicture(const QString& path, int width, int height = 30, const char* f
     QImage img(width, height, QImage::Format_RGB888);
     img.fill(QColor(width % 256, 90, 160));
     QVERIFY2(img.save(path, format), qPrintable(path));
+    TestSupport::keepAsSeed(path);
 }
 
 QByteArray randomBytes(int n) {
@@ -344,6 +346,19 @@ void tst_showpic::invalidPictures_data() {
     QTest::newRow("truncated .bmp") << "t.bmp" << truncated;
     QTest::newRow("huge RLE .bmp") << "h.bmp" << hugeBmp;
     QTest::newRow("huge .gif") << "h.gif" << hugeGif;
+    // Found by fuzzing: a reader reported success with no picture at all.
+    QTest::newRow("icon reader gives no picture") << "f.ico"
+                                                  << QByteArray::fromHex("8a4d4e470d0a1a0a0000000000000036"
+                                                                         "0000000000002700002728004d060300"
+                                                                         "0000005a");
+    // Types the viewer does not offer are not decoded, whatever readers happen to be installed.
+    QByteArray png;
+    {
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        QImage(4, 4, QImage::Format_RGB32).save(&buffer, "PNG");
+    }
+    QTest::newRow("png named .bmp") << "p.bmp" << png;
 }
 
 void tst_showpic::invalidPictures() {

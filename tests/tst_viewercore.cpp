@@ -163,6 +163,9 @@ void tst_ViewerCore::bmpLength_data() {
     QTest::newRow("not a BMP") << QByteArray("GIF89a").leftJustified(54, '\0') << qint64(10) << false;
     QTest::newRow("header cut short") << QByteArray("BM\x10\0", 4) << qint64(4) << false;
     QTest::newRow("huge claim") << bmpHeader(60000, 60000, 24, 0) << qint64(5000) << true;
+    // Found by fuzzing: rows times row length overflowed 64 bits.
+    QTest::newRow("claim beyond 64-bit byte counts")
+        << bmpHeader(2147483647, -2147483647, 32, 0) << qint64(44) << true;
 }
 
 void tst_ViewerCore::bmpLength() {

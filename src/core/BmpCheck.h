@@ -53,7 +53,11 @@ inline quint16 u16(const QByteArray& b, int at) {
         return false;
     const qint64 rows = height < 0 ? -height : height;
     const qint64 stride = ((width * bits + 31) / 32) * 4;
-    return qint64(dataOffset) + stride * rows > fileSize;
+    // Divided rather than multiplied: a lying header can claim more rows than 64 bits can count bytes of.
+    const qint64 available = fileSize - qint64(dataOffset);
+    if (available < 0)
+        return true;
+    return rows > available / stride;
 }
 
 } // namespace BmpCheck
