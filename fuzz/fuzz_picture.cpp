@@ -2,8 +2,8 @@
 // on arbitrary bytes saved under each picture extension in turn.
 #include "platform/PictureFile.h"
 
-#include <QGuiApplication>
 #include <QFile>
+#include <QGuiApplication>
 
 #include <cstddef>
 #include <cstdint>
@@ -32,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Platform::PictureLoad load = Platform::loadPicture(path);
     if (load.error == Platform::PictureError::None && load.image.isNull())
         __builtin_trap();
-    if (!load.image.isNull() &&
-        qint64(load.image.width()) * load.image.height() * 4 > qint64(Platform::kPictureAllocationLimitMb) << 20)
+    if (!load.image.isNull() && qint64(load.image.width()) * load.image.height() * 4 >
+                                    qint64(Platform::kPictureAllocationLimitMb) << 20)
         __builtin_trap();
     return 0;
 }

@@ -16,11 +16,14 @@ MessageRecorder::MessageRecorder() {
         messages.append(request);
         if (!answers.isEmpty())
             return answers.takeFirst();
-        return request.buttons == Module1::MsgButtons::YesNo ? Module1::MsgResult::No : Module1::MsgResult::Ok;
+        return request.buttons == Module1::MsgButtons::YesNo ? Module1::MsgResult::No
+                                                             : Module1::MsgResult::Ok;
     });
 }
 
-MessageRecorder::~MessageRecorder() { Module1::setMessageHandler({}); }
+MessageRecorder::~MessageRecorder() {
+    Module1::setMessageHandler({});
+}
 
 QStringList MessageRecorder::texts() const {
     QStringList t;
@@ -33,7 +36,9 @@ ProgramFolder::ProgramFolder() : previous_(Module1::programFolder()) {
     Module1::setProgramFolder(dir_.path());
 }
 
-ProgramFolder::~ProgramFolder() { Module1::setProgramFolder(previous_); }
+ProgramFolder::~ProgramFolder() {
+    Module1::setProgramFolder(previous_);
+}
 
 QString ProgramFolder::write(const QString& relativeName, const QByteArray& bytes) const {
     QString rel = relativeName;
@@ -57,8 +62,9 @@ void keepAsSeed(const QString& path) {
         return;
     const QByteArray bytes = f.readAll();
     // Named by content, so the same fixture from many tests is one seed.
-    const QString name = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex()) +
-                         u'.' + QFileInfo(path).suffix().toLower();
+    const QString name =
+        QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex()) + u'.' +
+        QFileInfo(path).suffix().toLower();
     QDir().mkpath(seeds);
     QFile out(seeds + u'/' + name);
     if (out.open(QIODevice::WriteOnly))

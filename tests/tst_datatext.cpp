@@ -26,7 +26,9 @@ void tst_DataText::decode_data() {
     QTest::newRow("cp950 euro A3E1") << QByteArray("\xA3\xE1") << QStringLiteral("€");
     QTest::newRow("cp950 box F9F9 is Windows' table") << QByteArray("\xF9\xF9") << QStringLiteral("═");
     QTest::newRow("cp950 shade F9FE") << QByteArray("\xF9\xFE") << QStringLiteral("▓");
-    QTest::newRow("cp950 mixed with ascii") << QByteArray("ab\xA4\x40" "c") << QStringLiteral("ab一c");
+    QTest::newRow("cp950 mixed with ascii") << QByteArray("ab\xA4\x40"
+                                                          "c")
+                                            << QStringLiteral("ab一c");
     QTest::newRow("ascii only") << QByteArray("plain") << QStringLiteral("plain");
     QTest::newRow("utf8 bom") << QByteArray("\xEF\xBB\xBF\xE4\xB8\x80x") << QStringLiteral("一x");
     QTest::newRow("utf8 bom ascii") << QByteArray("\xEF\xBB\xBFx") << QStringLiteral("x");
@@ -95,11 +97,16 @@ void tst_DataText::dataPath_data() {
     QTest::addColumn<QString>("relative");
     QTest::addColumn<QString>("path");
     const QString s = QDir::separator();
-    QTest::newRow("plain folder") << "/opt/qm" << QStringLiteral("合成表.txt") << "/opt/qm" + s + "合成表.txt";
-    QTest::newRow("sub-folder backslash") << "/opt/qm" << QStringLiteral("職業\\劍士.txt")
-                                          << "/opt/qm" + s + "職業" + s + "劍士.txt";
-    QTest::newRow("root folder gets no second separator") << "/" << "a.txt" << "/a.txt";
-    QTest::newRow("drive root") << "C:\\" << "a.txt" << "C:\\a.txt";
+    QTest::newRow("plain folder") << "/opt/qm" << QStringLiteral("合成表.txt")
+                                  << "/opt/qm" + s + "合成表.txt";
+    QTest::newRow("sub-folder backslash")
+        << "/opt/qm" << QStringLiteral("職業\\劍士.txt") << "/opt/qm" + s + "職業" + s + "劍士.txt";
+    QTest::newRow("root folder gets no second separator") << "/"
+                                                          << "a.txt"
+                                                          << "/a.txt";
+    QTest::newRow("drive root") << "C:\\"
+                                << "a.txt"
+                                << "C:\\a.txt";
 }
 
 void tst_DataText::dataPath() {
@@ -114,8 +121,8 @@ void tst_DataText::placement_data() {
     QTest::addColumn<QSizeF>("outer");
     QTest::addColumn<QPointF>("at");
     QTest::newRow("menu on 1024x768") << QSizeF(15360, 11520) << QSizeF(3645, 1875) << QPointF(11615, 9565);
-    QTest::newRow("window larger than screen") << QSizeF(3000, 2000) << QSizeF(5000, 4000)
-                                               << QPointF(-2100, -2080);
+    QTest::newRow("window larger than screen")
+        << QSizeF(3000, 2000) << QSizeF(5000, 4000) << QPointF(-2100, -2080);
     QTest::newRow("fractional stays fractional") << QSizeF(100.5, 100) << QSizeF(0, 0) << QPointF(0.5, 20);
 }
 

@@ -58,8 +58,10 @@ void tst_Form1::buttons_data() {
     QTest::addColumn<bool>("enabled");
     QTest::newRow("Command1") << 1 << 1 << QRect(120, 240, 975, 375) << QStringLiteral("坐标查询") << true;
     QTest::newRow("Command6") << 6 << 1 << QRect(2040, 600, 975, 375) << QStringLiteral("料理药品") << true;
-    QTest::newRow("Command8 greyed") << 8 << 1 << QRect(1080, 960, 975, 375) << QStringLiteral("使魔技能") << false;
-    QTest::newRow("Command9 greyed") << 9 << 1 << QRect(2040, 960, 975, 375) << QStringLiteral("一般選項") << false;
+    QTest::newRow("Command8 greyed") << 8 << 1 << QRect(1080, 960, 975, 375) << QStringLiteral("使魔技能")
+                                     << false;
+    QTest::newRow("Command9 greyed") << 9 << 1 << QRect(2040, 960, 975, 375) << QStringLiteral("一般選項")
+                                     << false;
     QTest::newRow("Command10 strip") << 10 << 1 << QRect(3120, 240, 255, 1095) << QString() << true;
     QTest::newRow("Command11 strip") << 11 << 2 << QRect(120, 240, 255, 1095) << QString() << true;
     QTest::newRow("Command20") << 20 << 2 << QRect(480, 240, 975, 375) << QStringLiteral("看图程序") << true;

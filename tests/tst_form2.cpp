@@ -28,9 +28,12 @@ void tst_Form2::regions_data() {
     QTest::addColumn<int>("button");
     QTest::addColumn<QString>("file");
     QTest::addColumn<QStringList>("items");
-    QTest::newRow("Freya untrimmed") << 1 << QStringLiteral("芙蕾雅島.txt") << QStringList{"  甲 (1,2)  ", "", "乙"};
-    QTest::newRow("village untrimmed") << 2 << QStringLiteral("聖拉_卡村.txt") << QStringList{"  甲 (1,2)  ", "", "乙"};
-    QTest::newRow("Ir village trimmed") << 3 << QStringLiteral("芙蕾雅島－伊爾村.txt") << QStringList{"甲 (1,2)", "", "乙"};
+    QTest::newRow("Freya untrimmed") << 1 << QStringLiteral("芙蕾雅島.txt")
+                                     << QStringList{"  甲 (1,2)  ", "", "乙"};
+    QTest::newRow("village untrimmed")
+        << 2 << QStringLiteral("聖拉_卡村.txt") << QStringList{"  甲 (1,2)  ", "", "乙"};
+    QTest::newRow("Ir village trimmed")
+        << 3 << QStringLiteral("芙蕾雅島－伊爾村.txt") << QStringList{"甲 (1,2)", "", "乙"};
 }
 
 void tst_Form2::regions() {

@@ -53,8 +53,8 @@ Form1::Form1() {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("资料查询器"));
     setClientSizeTw(3555, 1470);
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     Frame1 = new QGroupBox(kCredit + QStringLiteral("  第1頁"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
@@ -111,17 +111,39 @@ void Form1::Form_Unload() {
     QCoreApplication::quit();
 }
 
-void Form1::Command1_Click() { FormBase::open<Form2>(); }
-void Form1::Command2_Click() { FormBase::open<Form3>(); }
-void Form1::Command3_Click() { FormBase::open<Form4>(); }
-void Form1::Command4_Click() { FormBase::open<Form5>(); }
-void Form1::Command5_Click() { FormBase::open<Form6>(); }
-void Form1::Command6_Click() { FormBase::open<Form7>(); }
-void Form1::Command7_Click() { FormBase::open<Form8>(); }
-void Form1::Command12_Click() { FormBase::open<frmcalc>(); }
-void Form1::Command13_Click() { FormBase::open<Form9>(); }
-void Form1::Command14_Click() { FormBase::open<Form10>(); }
-void Form1::Command20_Click() { FormBase::open<showpic>(); }
+void Form1::Command1_Click() {
+    FormBase::open<Form2>();
+}
+void Form1::Command2_Click() {
+    FormBase::open<Form3>();
+}
+void Form1::Command3_Click() {
+    FormBase::open<Form4>();
+}
+void Form1::Command4_Click() {
+    FormBase::open<Form5>();
+}
+void Form1::Command5_Click() {
+    FormBase::open<Form6>();
+}
+void Form1::Command6_Click() {
+    FormBase::open<Form7>();
+}
+void Form1::Command7_Click() {
+    FormBase::open<Form8>();
+}
+void Form1::Command12_Click() {
+    FormBase::open<frmcalc>();
+}
+void Form1::Command13_Click() {
+    FormBase::open<Form9>();
+}
+void Form1::Command14_Click() {
+    FormBase::open<Form10>();
+}
+void Form1::Command20_Click() {
+    FormBase::open<showpic>();
+}
 
 void Form1::Command10_Click() {
     Frame1->hide();

@@ -50,12 +50,22 @@ Form2::Form2() {
     connect(List1, &ListBox::itemPicked, this, &Form2::List1_Click);
 }
 
-void Form2::Form_Load() { Module1::PlaceWindowBottomRight(this); }
+void Form2::Form_Load() {
+    Module1::PlaceWindowBottomRight(this);
+}
 
-void Form2::Command1_Click() { Module1::LoadListFile(QStringLiteral("芙蕾雅島.txt"), List1, false); }
+void Form2::Command1_Click() {
+    Module1::LoadListFile(QStringLiteral("芙蕾雅島.txt"), List1, false);
+}
 
-void Form2::Command2_Click() { Module1::LoadListFile(QStringLiteral("聖拉_卡村.txt"), List1, false); }
+void Form2::Command2_Click() {
+    Module1::LoadListFile(QStringLiteral("聖拉_卡村.txt"), List1, false);
+}
 
-void Form2::Command3_Click() { Module1::LoadListFile(QStringLiteral("芙蕾雅島－伊爾村.txt"), List1, true); }
+void Form2::Command3_Click() {
+    Module1::LoadListFile(QStringLiteral("芙蕾雅島－伊爾村.txt"), List1, true);
+}
 
-void Form2::List1_Click() { Text1->setText(List1->text()); }
+void Form2::List1_Click() {
+    Text1->setText(List1->text());
+}

@@ -1,23 +1,10 @@
 #pragma once
 
-#include "forms/FormBase.h"
+#include "forms/ListDetailForm.h"
 
-class ListBox;
-class TextBox;
-
-// Synthesis table: the data file as a list, the picked line in full above it.
-class Form3 : public FormBase {
+// Synthesis table: placed first, then its file is read as it stands.
+class Form3 : public ListDetailForm {
     Q_OBJECT
 public:
     Form3();
-
-    TextBox* Text1;
-    ListBox* List1;
-
-protected:
-    void Form_Load() override;
-    void Form_Resize() override;
-
-private slots:
-    void List1_Click();
 };

@@ -24,7 +24,9 @@ FormBase::~FormBase() {
     }
 }
 
-FormBase*& FormBase::slotFor(const QMetaObject* meta) { return registry()[meta]; }
+FormBase*& FormBase::slotFor(const QMetaObject* meta) {
+    return registry()[meta];
+}
 
 void FormBase::Show() {
     if (!loaded_) {
@@ -60,7 +62,9 @@ void FormBase::unloadAll() {
     }
 }
 
-void FormBase::setClientSizeTw(int width, int height) { Twips::setClientSize(this, width, height); }
+void FormBase::setClientSizeTw(int width, int height) {
+    Twips::setClientSize(this, width, height);
+}
 
 void FormBase::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);

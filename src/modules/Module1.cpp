@@ -20,7 +20,9 @@
 #include <QScreen>
 
 // The icons live in a static library: nothing else references them, so they must be pulled in by name.
-static void initSharedResources() { Q_INIT_RESOURCE(qmquery); }
+static void initSharedResources() {
+    Q_INIT_RESOURCE(qmquery);
+}
 
 namespace Module1 {
 
@@ -87,7 +89,9 @@ QHash<const QObject*, quint64>& loadGenerations() {
 
 } // namespace
 
-QString appTitle() { return QStringLiteral("资料查询器"); }
+QString appTitle() {
+    return QStringLiteral("资料查询器");
+}
 
 QString programFolder() {
     if (!folderOverride().isEmpty())
@@ -95,9 +99,13 @@ QString programFolder() {
     return QCoreApplication::applicationDirPath();
 }
 
-void setProgramFolder(const QString& folder) { folderOverride() = folder; }
+void setProgramFolder(const QString& folder) {
+    folderOverride() = folder;
+}
 
-void setMessageHandler(MsgHandler handler) { messageHandler() = std::move(handler); }
+void setMessageHandler(MsgHandler handler) {
+    messageHandler() = std::move(handler);
+}
 
 MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, QWidget* parent) {
     if (messageHandler())
@@ -223,7 +231,9 @@ void setOuterWidthTw(QWidget* window, double twips) {
         window->resize(client, window->height());
 }
 
-void PlaceWindowBottomRight(QWidget* window) { PlaceWindowBottomRight(window, 100, 80); }
+void PlaceWindowBottomRight(QWidget* window) {
+    PlaceWindowBottomRight(window, 100, 80);
+}
 
 void PlaceWindowBottomRight(QWidget* window, double marginRight, double marginBottom) {
     const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
@@ -245,7 +255,7 @@ void initApplication(QApplication& app) {
     app.setApplicationName(QStringLiteral("qmquery"));
     app.setApplicationDisplayName(appTitle());
     // The design's Traditional Chinese faces; on systems without them, a Ming face keeps the look.
-    const QStringList ming = {QStringLiteral("MingLiU"), QStringLiteral("PMingLiU"),
+    const QStringList ming = {QStringLiteral("MingLiU"),        QStringLiteral("PMingLiU"),
                               QStringLiteral("AR PL UMing TW"), QStringLiteral("AR PL UMing HK"),
                               QStringLiteral("AR PL New Sung"), QStringLiteral("Noto Serif CJK TC")};
     QFont::insertSubstitutions(QStringLiteral("細明體"), ming);
@@ -258,7 +268,11 @@ void initApplication(QApplication& app) {
     app.setWindowIcon(QIcon(QStringLiteral(":/icons/qmquery.png")));
 }
 
-bool quitting() { return quittingFlag(); }
-void setQuitting(bool on) { quittingFlag() = on; }
+bool quitting() {
+    return quittingFlag();
+}
+void setQuitting(bool on) {
+    quittingFlag() = on;
+}
 
 } // namespace Module1

@@ -45,8 +45,9 @@ void LoadListFile(const QString& fileName, ListBox* target, bool trimLines);
 // Fills `target` with the whole data file, each line followed by a line break. With a non-empty
 // `progressSuffix`, the text grows line by line, `progressLabel` counts the lines and pending events
 // run in between; a newer load into the same target stops an older one.
-void LoadTextFile(const QString& fileName, TextBox* target, bool trimLines, const QString& progressPrefix = {},
-                  QLabel* progressLabel = nullptr, const QString& progressSuffix = {});
+void LoadTextFile(const QString& fileName, TextBox* target, bool trimLines,
+                  const QString& progressPrefix = {}, QLabel* progressLabel = nullptr,
+                  const QString& progressSuffix = {});
 
 // Puts a top-level window near the screen's bottom-right corner (100 and 80 twips from the edges).
 void PlaceWindowBottomRight(QWidget* window);

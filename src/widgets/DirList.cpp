@@ -15,7 +15,9 @@ constexpr int kPathRole = Qt::UserRole + 1;
 // The list is narrow and paths can be deep: indent one blank a level, and no deeper than this.
 constexpr int kMaxIndent = 4;
 
-QString indent(int depth) { return QString(qMin(depth, kMaxIndent), u' '); }
+QString indent(int depth) {
+    return QString(qMin(depth, kMaxIndent), u' ');
+}
 } // namespace
 
 DirList::DirList(QWidget* parent) : QListWidget(parent) {

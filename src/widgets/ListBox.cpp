@@ -15,7 +15,9 @@ ListBox::ListBox(QWidget* parent) : QListView(parent), model_(new QStringListMod
             });
 }
 
-void ListBox::clear() { model_->setStringList({}); }
+void ListBox::clear() {
+    model_->setStringList({});
+}
 
 void ListBox::addItem(const QString& text) {
     const int row = model_->rowCount();
@@ -23,11 +25,17 @@ void ListBox::addItem(const QString& text) {
     model_->setData(model_->index(row), text);
 }
 
-void ListBox::setItems(QStringList items) { model_->setStringList(std::move(items)); }
+void ListBox::setItems(QStringList items) {
+    model_->setStringList(std::move(items));
+}
 
-QStringList ListBox::items() const { return model_->stringList(); }
+QStringList ListBox::items() const {
+    return model_->stringList();
+}
 
-int ListBox::listCount() const { return model_->rowCount(); }
+int ListBox::listCount() const {
+    return model_->rowCount();
+}
 
 QString ListBox::itemText(int index) const {
     if (index < 0 || index >= model_->rowCount())

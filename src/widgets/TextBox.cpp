@@ -21,7 +21,9 @@ QString TextBox::text() const {
     return t;
 }
 
-void TextBox::setText(const QString& text) { setPlainText(toWidget(text)); }
+void TextBox::setText(const QString& text) {
+    setPlainText(toWidget(text));
+}
 
 void TextBox::appendText(const QString& text) {
     QTextCursor c(document());
