@@ -1,0 +1,49 @@
+#include "forms/ListDetailForm.h"
+
+#include "modules/Module1.h"
+#include "widgets/ListBox.h"
+#include "widgets/TextBox.h"
+#include "widgets/Twips.h"
+
+ListDetailForm::ListDetailForm(const Design& design) : design_(design) {
+    setObjectName(QLatin1String(design.objectName));
+    setWindowTitle(QString::fromUtf16(design.title));
+    setClientSizeTw(design.clientWidth, design.clientHeight);
+
+    Text1 = new TextBox(this, TextBox::Horizontal);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Twips::setGeometry(Text1, 0, 0, design.text1Width, 615);
+
+    List1 = new ListBox(this);
+    List1->setObjectName(QStringLiteral("List1"));
+    // Fixed pitch keeps the columns of the data files lined up.
+    QFont listFont(QStringLiteral("細明體"));
+    listFont.setPointSizeF(9.75);
+    List1->setFont(listFont);
+    Twips::setGeometry(List1, 0, 600, design.text1Width, design.list1Height);
+
+    setTabOrder(Text1, List1);
+    connect(List1, &ListBox::itemPicked, this, &ListDetailForm::List1_Click);
+}
+
+void ListDetailForm::Form_Load() {
+    const auto load = [this] {
+        Module1::LoadListFile(QString::fromUtf16(design_.dataFile), List1, design_.trimLines);
+    };
+    if (design_.loadBeforePlacing)
+        load();
+    Module1::PlaceWindowBottomRight(this);
+    if (!design_.loadBeforePlacing)
+        load();
+}
+
+void ListDetailForm::Form_Resize() {
+    // Each step stands alone: a refused (negative) size keeps the last one and the next step still runs.
+    Twips::setWidth(Text1, Twips::tw(width()));
+    Twips::setWidth(List1, Twips::width(Text1));
+    Twips::setHeight(List1, Twips::tw(height()) - Twips::top(List1) - 30);
+}
+
+void ListDetailForm::List1_Click() {
+    Text1->setText(List1->text());
+}
