@@ -66,7 +66,9 @@ Form5::Form5() {
     Twips::setGeometry(Frame1, 0, 240, 1935, 3855);
     for (int i = 0; i < kQuestButtons; ++i) {
         auto* button = new QPushButton(Frame1);
-        button->setObjectName(QStringLiteral("Command1_%1").arg(i));
+        // A control array: one name, told apart by index.
+        button->setObjectName(QStringLiteral("Command1"));
+        button->setProperty("Index", i);
         Twips::setGeometry(button, 120, 240 + 240 * i, 1695, 255);
         connect(button, &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
         Command1[i] = button;

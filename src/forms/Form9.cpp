@@ -82,7 +82,7 @@ Form9::Form9() {
     for (int i = 0; i < static_cast<int>(Label5.size()); ++i) {
         const int top = i == 0 ? 720 : 960 + (i - 1) * 240;
         Label5[i] = label("Label5", QString(), 120, top, 3735, 255);
-        Label5[i]->setProperty("index", i);
+        Label5[i]->setProperty("Index", i);
     }
     Label5[1]->setText(QStringLiteral("**********其他資料**********"));
     Label5[1]->hide();
