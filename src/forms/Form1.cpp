@@ -53,7 +53,7 @@ Form1::Form1() {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("资料查询器"));
     setClientSizeTw(3555, 1470);
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     Frame1 = new QGroupBox(kCredit + QStringLiteral("  第1頁"), this);

@@ -48,7 +48,8 @@ Form10::Form10() {
     setObjectName(QStringLiteral("Form10"));
     setWindowTitle(QStringLiteral("心得文章 "));
     setClientSizeTw(4980, 3645);
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
 
     Frame1 = new QGroupBox(QStringLiteral("文章選擇 "), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));

@@ -4,6 +4,7 @@
 #include "widgets/Twips.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QHash>
 
 namespace {
@@ -35,12 +36,9 @@ void FormBase::Show() {
         if (unloading_)
             return;
         show();
-        // Placement before the first show could only estimate the frame; now it is known.
-        const QVariant margins = property(Module1::kPlacementProperty);
-        if (margins.isValid()) {
-            const QPointF m = margins.toPointF();
-            Module1::PlaceWindowBottomRight(this, m.x(), m.y());
-        }
+        // Placement before the first show could only estimate the frame; place again once it is known.
+        placementPending_ = property(Module1::kPlacementProperty).isValid();
+        replaceIfFramed();
     } else {
         if (isMinimized())
             showNormal();
@@ -48,6 +46,22 @@ void FormBase::Show() {
     }
     raise();
     activateWindow();
+}
+
+void FormBase::replaceIfFramed() {
+    if (!placementPending_)
+        return;
+    // The window manager adds the frame after the window appears; until then its size is unknown.
+    if (frameGeometry().size() == geometry().size() && QGuiApplication::platformName() != u"offscreen")
+        return;
+    placementPending_ = false;
+    const QPointF m = property(Module1::kPlacementProperty).toPointF();
+    Module1::PlaceWindowBottomRight(this, m.x(), m.y());
+}
+
+void FormBase::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    replaceIfFramed();
 }
 
 void FormBase::unloadAll() {

@@ -44,11 +44,15 @@ protected:
     virtual void Form_Unload() {}
 
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     static FormBase*& slotFor(const QMetaObject* meta);
 
+    void replaceIfFramed();
+
     bool loaded_ = false;
+    bool placementPending_ = false;
     bool unloading_ = false;
 };

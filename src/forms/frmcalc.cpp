@@ -62,7 +62,7 @@ frmcalc::frmcalc() {
     setObjectName(QStringLiteral("frmcalc"));
     setWindowTitle(QStringLiteral("QM- 人物能力計算程式"));
     setClientSizeTw(4980, 1935);
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     QIcon icon;
     for (int size : {16, 32, 48})

@@ -253,7 +253,6 @@ void PlaceWindowBottomRight(QWidget* window, double marginRight, double marginBo
 void initApplication(QApplication& app) {
     initSharedResources();
     app.setApplicationName(QStringLiteral("qmquery"));
-    app.setApplicationDisplayName(appTitle());
     // The design's Traditional Chinese faces; on systems without them, a Ming face keeps the look.
     const QStringList ming = {QStringLiteral("MingLiU"),        QStringLiteral("PMingLiU"),
                               QStringLiteral("AR PL UMing TW"), QStringLiteral("AR PL UMing HK"),
