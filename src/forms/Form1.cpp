@@ -56,12 +56,10 @@ Form1::Form1() {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
-    Frame1 = new QGroupBox(kCredit + QStringLiteral("  第1頁"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Twips::setGeometry(Frame1, 0, 0, 3495, 1455);
-    Frame2 = new QGroupBox(kCredit + QStringLiteral("  第2頁"), this);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
-    Twips::setGeometry(Frame2, 0, 0, 3495, 1455);
+    Frame1 =
+        Twips::place(new QGroupBox(kCredit + QStringLiteral("  第1頁"), this), "Frame1", 0, 0, 3495, 1455);
+    Frame2 =
+        Twips::place(new QGroupBox(kCredit + QStringLiteral("  第2頁"), this), "Frame2", 0, 0, 3495, 1455);
     Frame2->hide();
 
     QWidget* previous = nullptr;

@@ -51,9 +51,7 @@ Form10::Form10() {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
 
-    Frame1 = new QGroupBox(QStringLiteral("文章選擇 "), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Twips::setGeometry(Frame1, 0, 0, 4935, 975);
+    Frame1 = Twips::place(new QGroupBox(QStringLiteral("文章選擇 "), this), "Frame1", 0, 0, 4935, 975);
 
     for (int i = 0; i < int(Option1.size()); ++i) {
         auto* option = new OptionButton(Frame1);
@@ -66,21 +64,15 @@ Form10::Form10() {
         Option1[i] = option;
     }
 
-    Command1 = new QPushButton(QStringLiteral("+"), Frame1);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Twips::setGeometry(Command1, 4560, 240, 255, 255);
-    Command2 = new QPushButton(QStringLiteral("-"), Frame1);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    Twips::setGeometry(Command2, 4560, 600, 255, 255);
+    Command1 = Twips::place(new QPushButton(QStringLiteral("+"), Frame1), "Command1", 4560, 240, 255, 255);
+    Command2 = Twips::place(new QPushButton(QStringLiteral("-"), Frame1), "Command2", 4560, 600, 255, 255);
 
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->move(Twips::px(120), Twips::px(1080));
     Label1->adjustSize();
 
-    Text1 = new TextBox(this, TextBox::Vertical);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Twips::setGeometry(Text1, 0, 1320, 4935, 2295);
+    Text1 = Twips::place(new TextBox(this, TextBox::Vertical), "Text1", 0, 1320, 4935, 2295);
     // With no horizontal scroll bar, long paragraphs wrap at the pane's edge instead of running off it.
     Text1->setLineWrapMode(TextBox::WidgetWidth);
 

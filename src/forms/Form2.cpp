@@ -13,9 +13,7 @@ Form2::Form2() {
     setWindowTitle(QStringLiteral("坐标查询"));
     setClientSizeTw(5070, 4095);
 
-    Frame1 = new QGroupBox(QStringLiteral("地点"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Twips::setGeometry(Frame1, 0, 0, 1695, 4095);
+    Frame1 = Twips::place(new QGroupBox(QStringLiteral("地点"), this), "Frame1", 0, 0, 1695, 4095);
 
     const auto regionButton = [this](const char* name, const QString& caption, int top) {
         auto* b = new QPushButton(caption, Frame1);
@@ -27,17 +25,11 @@ Form2::Form2() {
     Command2 = regionButton("Command2", QStringLiteral("圣拉鲁卡村"), 600);
     Command3 = regionButton("Command3", QStringLiteral("伊尔村"), 960);
 
-    Frame2 = new QGroupBox(QStringLiteral("列表"), this);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
-    Twips::setGeometry(Frame2, 1800, 0, 3255, 4095);
+    Frame2 = Twips::place(new QGroupBox(QStringLiteral("列表"), this), "Frame2", 1800, 0, 3255, 4095);
 
-    Text1 = new TextBox(Frame2, TextBox::Horizontal);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Twips::setGeometry(Text1, 120, 240, 3015, 615);
+    Text1 = Twips::place(new TextBox(Frame2, TextBox::Horizontal), "Text1", 120, 240, 3015, 615);
 
-    List1 = new ListBox(Frame2);
-    List1->setObjectName(QStringLiteral("List1"));
-    Twips::setGeometry(List1, 120, 840, 3015, 3120);
+    List1 = Twips::place(new ListBox(Frame2), "List1", 120, 840, 3015, 3120);
 
     setTabOrder(Text1, List1);
     setTabOrder(List1, Command1);

@@ -68,9 +68,7 @@ Form4::Form4() {
     setWindowTitle(QStringLiteral("职业"));
     setClientSizeTw(4470, 5310);
 
-    Frame1 = new QGroupBox(QStringLiteral("选项"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Twips::setGeometry(Frame1, 0, 0, 4455, 2175);
+    Frame1 = Twips::place(new QGroupBox(QStringLiteral("选项"), this), "Frame1", 0, 0, 4455, 2175);
 
     using Handler = void (Form4::*)();
     static constexpr Handler handlers[] = {
@@ -131,9 +129,7 @@ Form4::Form4() {
         previous = b;
     }
 
-    Text1 = new TextBox(this, TextBox::Both);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Twips::setGeometry(Text1, 0, 2280, 4455, 3015);
+    Text1 = Twips::place(new TextBox(this, TextBox::Both), "Text1", 0, 2280, 4455, 3015);
     setTabOrder(previous, Text1);
 }
 

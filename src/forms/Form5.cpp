@@ -61,9 +61,7 @@ Form5::Form5() {
         *options[i] = option;
     }
 
-    Frame1 = new QGroupBox(QStringLiteral("選項"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Twips::setGeometry(Frame1, 0, 240, 1935, 3855);
+    Frame1 = Twips::place(new QGroupBox(QStringLiteral("選項"), this), "Frame1", 0, 240, 1935, 3855);
     for (int i = 0; i < kQuestButtons; ++i) {
         auto* button = new QPushButton(Frame1);
         // A control array: one name, told apart by index.
@@ -74,16 +72,13 @@ Form5::Form5() {
         Command1[i] = button;
     }
 
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Twips::setGeometry(Label1, 2040, 360, 1920, 180);
+    Label1 = Twips::place(new QLabel(this), "Label1", 2040, 360, 1920, 180);
     QPalette red = Label1->palette();
     red.setColor(QPalette::WindowText, QColor(255, 0, 0));
     Label1->setPalette(red);
 
-    Command2 = new QPushButton(QStringLiteral("相關圖片"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    Twips::setGeometry(Command2, 3960, 360, 975, 255);
+    Command2 =
+        Twips::place(new QPushButton(QStringLiteral("相關圖片"), this), "Command2", 3960, 360, 975, 255);
     Command2->hide();
 
     Text1 = new TextBox(this, TextBox::Vertical);

@@ -64,9 +64,7 @@ Form6::Form6() {
     setClientSizeTw(4680, 3135);
 
     // One pixel wider than the window, as drawn; the window never fits it to its size.
-    Text1 = new TextBox(this, TextBox::Both);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Twips::setGeometry(Text1, 0, 0, 4695, 3135);
+    Text1 = Twips::place(new TextBox(this, TextBox::Both), "Text1", 0, 0, 4695, 3135);
     Text1->setText(usageText());
 }
 

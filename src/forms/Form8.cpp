@@ -37,9 +37,7 @@ Form8::Form8() {
         Command1[i] = b;
     }
 
-    Text1 = new TextBox(this, TextBox::Both);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Twips::setGeometry(Text1, 0, 240, 4335, 2895);
+    Text1 = Twips::place(new TextBox(this, TextBox::Both), "Text1", 0, 240, 4335, 2895);
 
     setTabOrder(Command1[0], Command1[1]);
     setTabOrder(Command1[1], Command1[2]);

@@ -69,15 +69,9 @@ Form9::Form9() {
     Label3 = label("Label3", QStringLiteral("使用後最高的EXP:"), 0, 360, 1440, 180);
     Text3 = box("Text3", 3, 1460, 360, 615, 270);
 
-    Command2 = new QPushButton(QStringLiteral("?"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    Twips::setGeometry(Command2, 2100, 360, 255, 255);
-    Check1 = new QCheckBox(QStringLiteral("打卡?"), this);
-    Check1->setObjectName(QStringLiteral("Check1"));
-    Twips::setGeometry(Check1, 2400, 360, 735, 255);
-    Command1 = new QPushButton(QStringLiteral("OK!"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Twips::setGeometry(Command1, 3360, 360, 495, 255);
+    Command2 = Twips::place(new QPushButton(QStringLiteral("?"), this), "Command2", 2100, 360, 255, 255);
+    Check1 = Twips::place(new QCheckBox(QStringLiteral("打卡?"), this), "Check1", 2400, 360, 735, 255);
+    Command1 = Twips::place(new QPushButton(QStringLiteral("OK!"), this), "Command1", 3360, 360, 495, 255);
 
     for (int i = 0; i < static_cast<int>(Label5.size()); ++i) {
         const int top = i == 0 ? 720 : 960 + (i - 1) * 240;
@@ -87,9 +81,7 @@ Form9::Form9() {
     Label5[1]->setText(QStringLiteral("**********其他資料**********"));
     Label5[1]->hide();
 
-    Text4 = new TextBox(this);
-    Text4->setObjectName(QStringLiteral("Text4"));
-    Twips::setGeometry(Text4, 1440, 1080, 1215, 495);
+    Text4 = Twips::place(new TextBox(this), "Text4", 1440, 1080, 1215, 495);
     QString table;
     for (const char16_t* line : kSkillTable)
         table += QString::fromUtf16(line) + QStringLiteral("\r\n");

@@ -10,9 +10,7 @@ ListDetailForm::ListDetailForm(const Design& design) : design_(design) {
     setWindowTitle(QString::fromUtf16(design.title));
     setClientSizeTw(design.clientWidth, design.clientHeight);
 
-    Text1 = new TextBox(this, TextBox::Horizontal);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Twips::setGeometry(Text1, 0, 0, design.text1Width, 615);
+    Text1 = Twips::place(new TextBox(this, TextBox::Horizontal), "Text1", 0, 0, design.text1Width, 615);
 
     List1 = new ListBox(this);
     List1->setObjectName(QStringLiteral("List1"));

@@ -106,9 +106,7 @@ frmcalc::frmcalc() {
     Label5 = label(this, {"Label5", u"魔", 3840, 360, 255, 255});
     a5 = box(this, {"a5", nullptr, 4080, 360, 615, 270}, 4, false);
 
-    Frame1 = new QGroupBox(QStringLiteral("能力"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Twips::setGeometry(Frame1, 0, 720, 4935, 975);
+    Frame1 = Twips::place(new QGroupBox(QStringLiteral("能力"), this), "Frame1", 0, 720, 4935, 975);
     Label8 = label(Frame1, {"Label8", u"HP", 120, 240, 210, 180});
     t1 = box(Frame1, {"t1", nullptr, 360, 240, 615, 270}, 0, true);
     Label9 = label(Frame1, {"Label9", u"MP", 1080, 240, 255, 255});

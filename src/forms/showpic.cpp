@@ -71,13 +71,9 @@ showpic::showpic() {
     };
     Command2 = button("Command2", QStringLiteral("說明(&H)"), 0, 0, 1815, 375);
 
-    Drive1 = new DriveList(this);
-    Drive1->setObjectName(QStringLiteral("Drive1"));
-    Twips::setGeometry(Drive1, 0, 360, 1815, 300);
+    Drive1 = Twips::place(new DriveList(this), "Drive1", 0, 360, 1815, 300);
 
-    Dir1 = new DirList(this);
-    Dir1->setObjectName(QStringLiteral("Dir1"));
-    Twips::setGeometry(Dir1, 0, 720, 1815, 1560);
+    Dir1 = Twips::place(new DirList(this), "Dir1", 0, 720, 1815, 1560);
 
     Command3 = button("Command3", QStringLiteral("Quellmark圖片目錄"), 0, 2280, 1815, 375);
 
@@ -104,9 +100,7 @@ showpic::showpic() {
     Label1->setFont(big);
     Twips::setGeometry(Label1, 120, 3960, 1575, 1575);
 
-    File1 = new FileList(this);
-    File1->setObjectName(QStringLiteral("File1"));
-    Twips::setGeometry(File1, 0, 3120, 1815, 4410);
+    File1 = Twips::place(new FileList(this), "File1", 0, 3120, 1815, 4410);
     File1->setPattern(QLatin1String(kAllPictures));
 
     Picture1 = new QFrame(this);
@@ -115,9 +109,7 @@ showpic::showpic() {
     Picture1->setFocusPolicy(Qt::StrongFocus);
     Twips::setGeometry(Picture1, 1800, 0, 2895, 2535);
 
-    Image1 = new ImageBox(Picture1);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Twips::setGeometry(Image1, 480, 360, 9600, 7200);
+    Image1 = Twips::place(new ImageBox(Picture1), "Image1", 480, 360, 9600, 7200);
     Image1->hide();
 
     Image2 = new ImageBox(this);

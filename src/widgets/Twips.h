@@ -18,6 +18,13 @@ inline void setGeometry(QWidget* w, int left, int top, int width, int height) {
     w->setGeometry(px(left), px(top), px(width), px(height));
 }
 
+// Names a design control and puts it at its design place; returns it, so creation and placing are one line.
+template <class W> W* place(W* widget, const char* objectName, int left, int top, int width, int height) {
+    widget->setObjectName(QLatin1String(objectName));
+    setGeometry(widget, left, top, width, height);
+    return widget;
+}
+
 // Sets a client-area size in twips on a top-level window.
 inline void setClientSize(QWidget* w, int width, int height) {
     w->resize(px(width), px(height));
