@@ -41,10 +41,12 @@ void writePicture(const QString& path, int width, int height = 30, const char* f
     TestSupport::keepAsSeed(path);
 }
 
-QByteArray randomBytes(int n) {
+// Fixed seeds: the same bytes on every run, so a failure can be reproduced.
+QByteArray randomBytes(int n, quint32 seed) {
+    QRandomGenerator generator(seed);
     QByteArray b(n, '\0');
     for (char& c : b)
-        c = char(QRandomGenerator::global()->bounded(256));
+        c = char(generator.bounded(256));
     return b;
 }
 
@@ -337,11 +339,11 @@ void tst_showpic::invalidPictures_data() {
                                              "00"
                                              "3b");
     QTest::newRow("text named .jpg") << "notes.jpg" << QByteArray("just some text, not a picture\r\n");
-    QTest::newRow("random .bmp") << "r.bmp" << randomBytes(4000);
-    QTest::newRow("random .gif") << "r.gif" << randomBytes(4000);
-    QTest::newRow("random .jpg") << "r.jpg" << randomBytes(4000);
-    QTest::newRow("random .ico") << "r.ico" << randomBytes(4000);
-    QTest::newRow("random .wmf") << "r.wmf" << randomBytes(4000);
+    QTest::newRow("random .bmp") << "r.bmp" << randomBytes(4000, 1);
+    QTest::newRow("random .gif") << "r.gif" << randomBytes(4000, 2);
+    QTest::newRow("random .jpg") << "r.jpg" << randomBytes(4000, 3);
+    QTest::newRow("random .ico") << "r.ico" << randomBytes(4000, 4);
+    QTest::newRow("random .wmf") << "r.wmf" << randomBytes(4000, 5);
     QTest::newRow("empty .bmp") << "e.bmp" << QByteArray();
     QTest::newRow("truncated .bmp") << "t.bmp" << truncated;
     QTest::newRow("huge RLE .bmp") << "h.bmp" << hugeBmp;
