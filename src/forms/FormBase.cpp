@@ -17,6 +17,10 @@ QHash<const QMetaObject*, FormBase*>& registry() {
 FormBase::FormBase() : QWidget(nullptr, Qt::Window) {}
 
 FormBase::~FormBase() {
+    forget();
+}
+
+void FormBase::forget() {
     for (auto it = registry().begin(); it != registry().end(); ++it) {
         if (it.value() == this) {
             registry().erase(it);
@@ -95,11 +99,6 @@ void FormBase::closeEvent(QCloseEvent* event) {
     unloading_ = true;
     event->accept();
     // Unload: the instance is discarded and the next opening builds the design state again.
-    for (auto it = registry().begin(); it != registry().end(); ++it) {
-        if (it.value() == this) {
-            registry().erase(it);
-            break;
-        }
-    }
+    forget();
     deleteLater();
 }

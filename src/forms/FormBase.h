@@ -51,6 +51,8 @@ private:
     static FormBase*& slotFor(const QMetaObject* meta);
 
     void replaceIfFramed();
+    // Drops this window from the one-instance registry, so the next opening creates a new one.
+    void forget();
 
     bool loaded_ = false;
     bool placementPending_ = false;

@@ -12,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
-#include <QHash>
 #include <QIcon>
 #include <QLabel>
 #include <QMessageBox>
@@ -81,11 +80,9 @@ bool readDataFile(const QString& fileName, QByteArray& bytes) {
     return file.error() == QFileDevice::NoError;
 }
 
-// Each target's newest load; an older load that sees a newer number stops appending.
-QHash<const QObject*, quint64>& loadGenerations() {
-    static QHash<const QObject*, quint64> generations;
-    return generations;
-}
+// Each target carries the number of its newest load; an older load that sees a newer number stops
+// appending. Kept on the target itself, so it goes with it.
+const char* const kLoadProperty = "qmquery_load";
 
 } // namespace
 
@@ -156,7 +153,8 @@ void LoadListFile(const QString& fileName, ListBox* target, bool trimLines) {
 
 void LoadTextFile(const QString& fileName, TextBox* target, bool trimLines, const QString& progressPrefix,
                   QLabel* progressLabel, const QString& progressSuffix) {
-    const quint64 generation = ++loadGenerations()[target];
+    const quint64 generation = target->property(kLoadProperty).toULongLong() + 1;
+    target->setProperty(kLoadProperty, generation);
     QPointer<TextBox> box(target);
     target->clear();
     QByteArray bytes;
@@ -188,7 +186,7 @@ void LoadTextFile(const QString& fileName, TextBox* target, bool trimLines, cons
             return false;
         if (auto* form = qobject_cast<FormBase*>(box->window()); form && form->isUnloading())
             return false;
-        return loadGenerations().value(box.data()) == generation;
+        return box->property(kLoadProperty).toULongLong() == generation;
     };
     // Painting and laying out every line would cost far more than the load: lines gather and reach the
     // pane whenever events run, about as often as the screen refreshes.
