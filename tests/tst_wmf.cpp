@@ -54,11 +54,19 @@ bool colorNear(const QImage& image, QPoint p, QColor c, int radius = 2) {
     return false;
 }
 
+// Pixels at least half-way from white to `c`: thin antialiased strokes (a light Ming face) rarely reach
+// the exact colour.
 QRect inkBounds(const QImage& image, QColor c) {
     QRect r;
+    const auto near = [c](QColor p) {
+        const auto half = [](int have, int want) {
+            return std::abs(have - want) <= std::abs(255 - want) / 2;
+        };
+        return half(p.red(), c.red()) && half(p.green(), c.green()) && half(p.blue(), c.blue());
+    };
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            if (image.pixelColor(x, y) == c)
+            if (near(image.pixelColor(x, y)))
                 r |= QRect(x, y, 1, 1);
     return r;
 }
