@@ -138,8 +138,10 @@ void Form4::Form_Load() {
 }
 
 void Form4::Form_Resize() {
-    // The width snaps back to the design's; only the height follows the user.
-    Module1::setOuterWidthTw(this, 4695);
+    // The width snaps back to the design's; only the height follows the user. A maximised or
+    // minimised window refuses a width, so the step is skipped there.
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
+        Module1::setOuterWidthTw(this, 4695);
     Twips::setHeight(Text1, Twips::tw(height()) - Twips::top(Text1) - 30);
 }
 

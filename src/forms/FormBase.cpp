@@ -6,8 +6,13 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHash>
+#include <QTimer>
 
 namespace {
+// How long after a window appears its frame is watched, and how often.
+constexpr int kFrameWatchMs = 3000;
+constexpr int kFrameWatchStepMs = 25;
+
 QHash<const QMetaObject*, FormBase*>& registry() {
     static QHash<const QMetaObject*, FormBase*> forms;
     return forms;
@@ -39,10 +44,26 @@ void FormBase::Show() {
         Form_Load();
         if (unloading_)
             return;
+        const bool placed = property(Module1::kPlacementProperty).isValid();
+        if (placed) {
+            // The layout may set the window's own size (the profession window keeps a fixed width):
+            // settle it before placing, so the window appears once, where the rule puts it.
+            Form_Resize();
+            placeAgain();
+        }
         show();
-        // Placement before the first show could only estimate the frame; place again once it is known.
-        placementPending_ = property(Module1::kPlacementProperty).isValid();
-        replaceIfFramed();
+        if (placed) {
+            frameWatch_ = new QTimer(this);
+            frameWatch_->setInterval(kFrameWatchStepMs);
+            int steps = 0;
+            connect(frameWatch_, &QTimer::timeout, this, [this, steps]() mutable {
+                followFrame();
+                if (++steps * kFrameWatchStepMs >= kFrameWatchMs)
+                    frameWatch_->stop();
+            });
+            frameWatch_->start();
+            followFrame();
+        }
     } else {
         if (isMinimized())
             showNormal();
@@ -52,20 +73,27 @@ void FormBase::Show() {
     activateWindow();
 }
 
-void FormBase::replaceIfFramed() {
-    if (!placementPending_)
-        return;
-    // The window manager adds the frame after the window appears; until then its size is unknown.
-    if (frameGeometry().size() == geometry().size() && QGuiApplication::platformName() != u"offscreen")
-        return;
-    placementPending_ = false;
+void FormBase::placeAgain() {
     const QPointF m = property(Module1::kPlacementProperty).toPointF();
     Module1::PlaceWindowBottomRight(this, m.x(), m.y());
+    placedWithFrame_ = Module1::frameMargins(this);
+}
+
+void FormBase::followFrame() {
+    if (!frameWatch_ || !frameWatch_->isActive() || unloading_)
+        return;
+    // A maximised or minimised window has no place of its own; the player's state wins.
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))
+        return;
+    if (Module1::frameMargins(this) == placedWithFrame_)
+        return;
+    Form_Resize();
+    placeAgain();
 }
 
 void FormBase::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
-    replaceIfFramed();
+    followFrame();
 }
 
 void FormBase::unloadAll() {
@@ -88,6 +116,7 @@ void FormBase::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (loaded_ && !unloading_)
         Form_Resize();
+    followFrame();
 }
 
 void FormBase::closeEvent(QCloseEvent* event) {

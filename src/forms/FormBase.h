@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QMargins>
 #include <QWidget>
+
+class QTimer;
 
 // What every window shares: one instance per class created on first use, Form_Load when the window
 // loads, Form_Resize on every size change, unloading on close (the next opening starts afresh).
@@ -50,11 +53,16 @@ protected:
 private:
     static FormBase*& slotFor(const QMetaObject* meta);
 
-    void replaceIfFramed();
+    // Applies the placement rule Form_Load asked for, with the window's current size and frame.
+    void placeAgain();
+    // A window manager frames a window only after it appears, and the frame decides the outer size:
+    // while the frame is still settling, a change of it runs the layout and the placement again.
+    void followFrame();
     // Drops this window from the one-instance registry, so the next opening creates a new one.
     void forget();
 
     bool loaded_ = false;
-    bool placementPending_ = false;
     bool unloading_ = false;
+    QTimer* frameWatch_ = nullptr;
+    QMargins placedWithFrame_;
 };

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Runs a command on a private virtual display (Xvfb) with a light window manager (openbox), the way a
+# player's desktop frames, places and focuses windows. Usage: scripts/with-desktop.sh COMMAND [ARGS...]
+set -euo pipefail
+
+for tool in Xvfb openbox xprop; do
+    command -v "$tool" >/dev/null || { echo "with-desktop: $tool is missing (make deps installs it)" >&2; exit 1; }
+done
+
+workdir=$(mktemp -d)
+xvfb_pid=
+wm_pid=
+cleanup() {
+    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    wait 2>/dev/null || true
+    rm -rf "$workdir"
+}
+trap cleanup EXIT
+
+# Xvfb picks a free display number itself and writes it to the pipe once it accepts connections.
+mkfifo "$workdir/display"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$workdir/display" >"$workdir/xvfb.log" 2>&1 &
+xvfb_pid=$!
+read -r -t 20 number <"$workdir/display" || { echo "with-desktop: Xvfb did not start" >&2; cat "$workdir/xvfb.log" >&2; exit 1; }
+export DISPLAY=":$number"
+
+# openbox keeps its session files in the home folder; give it a throw-away one.
+HOME="$workdir" XDG_CONFIG_HOME="$workdir" openbox --sm-disable >"$workdir/wm.log" 2>&1 &
+wm_pid=$!
+for _ in $(seq 200); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.05
+done
+xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' ||
+    { echo "with-desktop: the window manager did not start" >&2; cat "$workdir/wm.log" >&2; exit 1; }
+
+export QT_QPA_PLATFORM=xcb
+"$@"
