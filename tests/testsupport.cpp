@@ -7,7 +7,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QInputMethodEvent>
 #include <QStringEncoder>
+#include <QTest>
+#include <QWindow>
 
 namespace TestSupport {
 
@@ -78,6 +81,39 @@ QString ProgramFolder::writeCp950(const QString& relativeName, const QString& te
 QByteArray toCp950(const QString& text) {
     QStringEncoder encoder("windows-950");
     return encoder.encode(text);
+}
+
+namespace {
+QWindow* focusWindow() {
+    QWidget* focus = QApplication::focusWidget();
+    QWindow* window = focus ? focus->window()->windowHandle() : QGuiApplication::focusWindow();
+    if (!window)
+        qWarning("no window has the keyboard focus");
+    return window;
+}
+} // namespace
+
+void press(QKeyCombination key) {
+    if (QWindow* window = focusWindow())
+        QTest::keyClick(window, key.key(), key.keyboardModifiers());
+}
+
+void type(const QString& keys) {
+    for (QChar c : keys) {
+        if (QWindow* window = focusWindow())
+            QTest::keyClick(window, c.toLatin1());
+    }
+}
+
+void commit(const QString& text) {
+    QObject* target = QGuiApplication::focusObject();
+    if (!target) {
+        qWarning("no focus object to commit text to");
+        return;
+    }
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QCoreApplication::sendEvent(target, &event);
 }
 
 void initApplication() {

@@ -3,6 +3,7 @@
 #include "modules/Module1.h"
 
 #include <QByteArray>
+#include <QKeyCombination>
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>
@@ -48,6 +49,14 @@ private:
 
 // When QMQUERY_SEED_DIR is set, keeps a copy of a file a test made, as a seed for the fuzzers.
 void keepAsSeed(const QString& path);
+
+// Keys as the window system delivers them: to the window holding the focus, which hands them to its
+// focus widget through focus proxies, shortcuts and event filters. `keys` is typed character by
+// character; `press` takes one key with its modifiers.
+void press(QKeyCombination key);
+void type(const QString& keys);
+// Text committed by an input method, sent to the application's focus object.
+void commit(const QString& text);
 
 // Sets up the application's fonts and title as the program does.
 void initApplication();

@@ -4,6 +4,7 @@
 #include "widgets/TextBox.h"
 #include "widgets/Twips.h"
 
+#include <QApplication>
 #include <QPushButton>
 #include <QTest>
 
@@ -74,6 +75,16 @@ void tst_Form2::regionSwitchKeepsDetail() {
     QCOMPARE(form->Text1->text(), QStringLiteral("港口"));
     QCOMPARE(form->List1->items(), QStringList{"村長家"});
     QCOMPARE(form->List1->listIndex(), -1);
+    // Tabbing into the new list is no pick: the detail keeps the old entry until one is picked.
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    form->Text1->setFocus();
+    TestSupport::press(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form->List1);
+    QTest::qWait(10);
+    QCOMPARE(form->Text1->text(), QStringLiteral("港口"));
+    QVERIFY(!form->List1->currentIndex().isValid());
+    TestSupport::press(Qt::Key_Down);
+    QCOMPARE(form->Text1->text(), QStringLiteral("村長家"));
 }
 
 void tst_Form2::missingRegionFile() {

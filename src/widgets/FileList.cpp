@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
-#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QStyledItemDelegate>
 
@@ -98,15 +97,6 @@ void FileList::keyPressEvent(QKeyEvent* event) {
         return;
     }
     ListBox::keyPressEvent(event);
-}
-
-void FileList::focusInEvent(QFocusEvent* event) {
-    // The view would make the first entry current on focus, which shows a picture nobody picked.
-    const bool hadCurrent = currentIndex().isValid();
-    const QSignalBlocker block(selectionModel());
-    ListBox::focusInEvent(event);
-    if (!hadCurrent)
-        selectionModel()->clearCurrentIndex();
 }
 
 void FileList::focusOutEvent(QFocusEvent* event) {

@@ -1,6 +1,7 @@
 #include "widgets/ListBox.h"
 
 #include <QStringListModel>
+#include <QTimer>
 
 ListBox::ListBox(QWidget* parent) : QListView(parent), model_(new QStringListModel(this)) {
     setModel(model_);
@@ -8,11 +9,31 @@ ListBox::ListBox(QWidget* parent) : QListView(parent), model_(new QStringListMod
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current, const QModelIndex&) {
-                if (current.isValid())
-                    emit itemPicked(current.row());
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected, const QItemSelection&) {
+                if (!selected.indexes().isEmpty())
+                    emit itemPicked(selected.indexes().first().row());
             });
+}
+
+void ListBox::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QListView::currentChanged(current, previous);
+    // A view makes a row current without picking it when it gets the focus, and a handler that
+    // re-reads the list while the view is still moving leaves a stale row current. Neither is a pick:
+    // put the highlight back on the picked row once the view has finished.
+    if (current.isValid() && !selectionModel()->isSelected(current))
+        QTimer::singleShot(0, this, &ListBox::matchCurrentToPick);
+}
+
+void ListBox::matchCurrentToPick() {
+    const QModelIndexList picked = selectionModel()->selectedIndexes();
+    const QModelIndex current = currentIndex();
+    if (picked.isEmpty()) {
+        if (current.isValid())
+            selectionModel()->clearCurrentIndex();
+    } else if (current != picked.first()) {
+        selectionModel()->setCurrentIndex(picked.first(), QItemSelectionModel::NoUpdate);
+    }
 }
 
 void ListBox::clear() {
@@ -44,8 +65,8 @@ QString ListBox::itemText(int index) const {
 }
 
 int ListBox::listIndex() const {
-    const QModelIndex i = currentIndex();
-    return i.isValid() ? i.row() : -1;
+    const QModelIndexList picked = selectionModel()->selectedIndexes();
+    return picked.isEmpty() ? -1 : picked.first().row();
 }
 
 void ListBox::setListIndex(int index) {

@@ -18,15 +18,22 @@ public:
     [[nodiscard]] QStringList items() const;
     [[nodiscard]] int listCount() const;
     [[nodiscard]] QString itemText(int index) const;
-    // The picked item, or -1.
+    // The picked (selected) item, or -1.
     [[nodiscard]] int listIndex() const;
+    // Picks an item, or none for an index out of range.
     void setListIndex(int index);
     [[nodiscard]] QString text() const { return itemText(listIndex()); }
 
 signals:
-    // The picked item changed, by mouse, keyboard or code.
+    // Another item was picked, by mouse, keyboard or code. Focus alone never picks.
     void itemPicked(int index);
 
+protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
 private:
+    // The highlighted row is always the picked one (or none), so the keys act on what the player sees.
+    void matchCurrentToPick();
+
     QStringListModel* model_;
 };

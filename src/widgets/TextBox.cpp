@@ -1,5 +1,6 @@
 #include "widgets/TextBox.h"
 
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QTextCursor>
 
@@ -12,6 +13,8 @@ QString toWidget(QString text) {
 
 TextBox::TextBox(QWidget* parent, ScrollBars bars) : QPlainTextEdit(parent) {
     setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Tab moves on to the next control, as in every text box of the design; it never types a tab.
+    setTabChangesFocus(true);
     setScrollBars(bars);
 }
 
@@ -29,6 +32,16 @@ void TextBox::appendText(const QString& text) {
     QTextCursor c(document());
     c.movePosition(QTextCursor::End);
     c.insertText(toWidget(text));
+}
+
+void TextBox::keyPressEvent(QKeyEvent* event) {
+    // Tab only ever moves the focus; in a window with nothing else to move to, it does nothing.
+    const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+    if (tab && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        event->ignore();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
 }
 
 void TextBox::setScrollBars(ScrollBars bars) {

@@ -16,4 +16,7 @@ public:
     // Appends at the end without rebuilding the whole document.
     void appendText(const QString& text);
     void setScrollBars(ScrollBars bars);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };

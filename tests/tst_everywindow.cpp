@@ -1,0 +1,173 @@
+#include "forms/Form1.h"
+#include "forms/Form10.h"
+#include "forms/Form2.h"
+#include "forms/Form3.h"
+#include "forms/Form4.h"
+#include "forms/Form5.h"
+#include "forms/Form6.h"
+#include "forms/Form7.h"
+#include "forms/Form8.h"
+#include "forms/Form9.h"
+#include "forms/frmcalc.h"
+#include "forms/showpic.h"
+#include "testsupport.h"
+#include "widgets/ListBox.h"
+#include "widgets/TextBox.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+#include <functional>
+
+// What every window shares, checked over all of them at once: keyboard order, screen-reader names,
+// frame captions, and the message box.
+class tst_EveryWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup() { TestSupport::unloadAllForms(); }
+
+    void tabCyclesThroughEveryControl_data() { windows_data(); }
+    void tabCyclesThroughEveryControl();
+    void accessibleNamesAreOneLine_data() { windows_data(); }
+    void accessibleNamesAreOneLine();
+    void frameCaptionsSitInsideTheBorder();
+    void messageShowsUnderscores();
+
+private:
+    static void windows_data();
+    TestSupport::ProgramFolder* folder_ = nullptr;
+};
+
+using Opener = std::function<FormBase*()>;
+Q_DECLARE_METATYPE(Opener)
+
+void tst_EveryWindow::initTestCase() {
+    TestSupport::initApplication();
+    // Every data file the windows load at opening is there, so no message box stands in the way.
+    folder_ = new TestSupport::ProgramFolder;
+    folder_->writeCp950(QStringLiteral("合成表.txt"), QStringLiteral("甲\r\n乙\r\n"));
+    folder_->writeCp950(QStringLiteral("料理藥品.txt"), QStringLiteral("丙\r\n"));
+    folder_->writeCp950(QStringLiteral("心得文章/一.txt"), QStringLiteral("文\r\n"));
+}
+
+void tst_EveryWindow::windows_data() {
+    QTest::addColumn<Opener>("open");
+    QTest::newRow("menu") << Opener([] { return FormBase::open<Form1>(); });
+    QTest::newRow("coordinates") << Opener([] { return FormBase::open<Form2>(); });
+    QTest::newRow("synthesis") << Opener([] { return FormBase::open<Form3>(); });
+    QTest::newRow("professions") << Opener([] { return FormBase::open<Form4>(); });
+    QTest::newRow("quests") << Opener([] { return FormBase::open<Form5>(); });
+    QTest::newRow("usage") << Opener([] { return FormBase::open<Form6>(); });
+    QTest::newRow("cooking") << Opener([] { return FormBase::open<Form7>(); });
+    QTest::newRow("skills") << Opener([] { return FormBase::open<Form8>(); });
+    QTest::newRow("experience") << Opener([] { return FormBase::open<Form9>(); });
+    QTest::newRow("articles") << Opener([] { return FormBase::open<Form10>(); });
+    QTest::newRow("stats") << Opener([] { return FormBase::open<frmcalc>(); });
+    QTest::newRow("viewer") << Opener([] { return FormBase::open<showpic>(); });
+}
+
+void tst_EveryWindow::tabCyclesThroughEveryControl() {
+    QFETCH(Opener, open);
+    FormBase* form = open();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    QTest::qWait(20); // windows that choose their first item do so once shown
+    QWidget* first = QApplication::focusWidget();
+    QVERIFY(first && first->window() == form);
+    QHash<TextBox*, QString> before;
+    for (TextBox* box : form->findChildren<TextBox*>())
+        before[box] = box->text();
+
+    // Tab goes round and comes back to where it started; Shift+Tab goes the same way backwards.
+    QList<QWidget*> forward{first};
+    for (int i = 0; i < 80; ++i) {
+        TestSupport::press(Qt::Key_Tab);
+        if (QApplication::focusWidget() == first)
+            break;
+        QVERIFY2(!forward.contains(QApplication::focusWidget()),
+                 qPrintable(QStringLiteral("Tab is stuck at ") + QApplication::focusWidget()->objectName()));
+        forward.append(QApplication::focusWidget());
+    }
+    QCOMPARE(QApplication::focusWidget(), first);
+    QList<QWidget*> backward{first};
+    for (qsizetype i = 1; i < forward.size(); ++i) {
+        TestSupport::press(Qt::ShiftModifier | Qt::Key_Backtab);
+        backward.prepend(QApplication::focusWidget());
+    }
+    backward.removeLast();
+    backward.prepend(first);
+    QCOMPARE(backward, forward);
+
+    // Every text box is on the way, and none took a tab character.
+    for (TextBox* box : form->findChildren<TextBox*>()) {
+        if (box->isVisibleTo(form) && box->isEnabled())
+            QVERIFY2(forward.contains(box), qPrintable(box->objectName()));
+        QCOMPARE(box->text(), before[box]);
+    }
+}
+
+void tst_EveryWindow::accessibleNamesAreOneLine() {
+    QFETCH(Opener, open);
+    FormBase* form = open();
+    // Captions wrapped for looks (the menu's tall page buttons) still read as one line.
+    for (QWidget* w : form->findChildren<QWidget*>()) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        if (!a || a->role() == QAccessible::EditableText)
+            continue;
+        const QString name = a->text(QAccessible::Name);
+        QVERIFY2(!name.contains(u'\n'), qPrintable(w->objectName() + QStringLiteral(": ") + name));
+    }
+    if (auto* menu = qobject_cast<Form1*>(form))
+        QCOMPARE(QAccessible::queryAccessibleInterface(menu->Command[10])->text(QAccessible::Name),
+                 QStringLiteral("》下一页》"));
+}
+
+void tst_EveryWindow::frameCaptionsSitInsideTheBorder() {
+    auto* menu = FormBase::open<Form1>();
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    // The caption's first stroke stands clear of the frame's left edge, where the window's edge is.
+    const QImage image = menu->Frame1->grab().toImage();
+    const QColor background = image.pixelColor(image.width() / 2, 1);
+    const int captionRows = menu->Frame1->fontMetrics().height();
+    int firstInk = image.width();
+    for (int y = 0; y < captionRows; ++y) {
+        for (int x = 0; x < image.width() / 2; ++x) {
+            if (image.pixelColor(x, y) != background) {
+                firstInk = qMin(firstInk, x);
+                break;
+            }
+        }
+    }
+    QVERIFY2(firstInk >= 4, qPrintable(QStringLiteral("caption ink from x = %1").arg(firstInk)));
+}
+
+void tst_EveryWindow::messageShowsUnderscores() {
+    // The last line of a message keeps room below it: a Ming face draws "_" under its stated descent.
+    const auto box = Module1::makeMessageBox(QStringLiteral("刪除檔案:\"qm020315_031.bmp\"?"),
+                                             Module1::MsgButtons::YesNo, Module1::MsgIcon::Question);
+    box->show();
+    auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    QVERIFY(label);
+    const QImage image = label->grab().toImage();
+    const QColor background = image.pixelColor(0, 0);
+    int lowestInk = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixelColor(x, y) != background)
+                lowestInk = y;
+        }
+    }
+    QVERIFY(lowestInk > 0);
+    QVERIFY2(lowestInk + 2 < image.height(),
+             qPrintable(QStringLiteral("ink down to row %1 of %2").arg(lowestInk).arg(image.height())));
+    QCOMPARE(box->button(QMessageBox::Yes)->text(), QStringLiteral("是(&Y)"));
+}
+
+QTEST_MAIN(tst_EveryWindow)
+#include "tst_everywindow.moc"
