@@ -80,8 +80,8 @@ Form9* tst_Form9::openForm() {
 // Clicks into the box, selects what it holds and types over it.
 void tst_Form9::type(QLineEdit* box, const QString& keys) {
     QTest::mouseClick(box, Qt::LeftButton);
-    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(box, keys);
+    TestSupport::press(Qt::ControlModifier | Qt::Key_A);
+    TestSupport::type(keys);
 }
 
 void tst_Form9::opening() {
@@ -212,23 +212,44 @@ void tst_Form9::zeroOverZero() {
 void tst_Form9::keyFilterAndNormalising_data() {
     QTest::addColumn<int>("box");
     QTest::addColumn<QString>("start");
-    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<QList<int>>("keys");   // key combinations, sent to the window
+    QTest::addColumn<QString>("committed"); // then committed by an input method
     QTest::addColumn<QString>("text");
     const QList<int> junk{Qt::Key_A, Qt::Key_Minus, Qt::Key_Period, Qt::Key_Space, Qt::Key_Return};
-    QTest::newRow("Text1 refuses non-digits") << 1 << "4" << junk << "4";
-    QTest::newRow("Text2 refuses non-digits") << 2 << "4" << junk << "4";
-    QTest::newRow("Text3 refuses non-digits") << 3 << "12" << junk << "12";
-    QTest::newRow("Text3 Backspace") << 3 << "12" << QList<int>{Qt::Key_Backspace} << "1";
-    QTest::newRow("Text3 at most 3 digits") << 3 << "12" << QList<int>{Qt::Key_3, Qt::Key_4} << "123";
-    QTest::newRow("0 in Text1 becomes 1") << 1 << "4" << QList<int>{Qt::Key_Backspace, Qt::Key_0} << "1";
-    QTest::newRow("emptied Text1 shows 1") << 1 << "4" << QList<int>{Qt::Key_Backspace} << "1";
-    QTest::newRow("emptied Text2 shows 0") << 2 << "4" << QList<int>{Qt::Key_Backspace} << "0";
+    const QList<int> held{(Qt::AltModifier | Qt::Key_A).toCombined(),
+                          (Qt::AltModifier | Qt::Key_Minus).toCombined(),
+                          (Qt::MetaModifier | Qt::Key_Period).toCombined()};
+    QTest::newRow("Text1 refuses non-digits") << 1 << "4" << junk << ""
+                                              << "4";
+    QTest::newRow("Text2 refuses non-digits") << 2 << "4" << junk << ""
+                                              << "4";
+    QTest::newRow("Text3 refuses non-digits") << 3 << "12" << junk << ""
+                                              << "12";
+    QTest::newRow("Text3 refuses them with Alt or Meta held") << 3 << "12" << held << ""
+                                                              << "12";
+    QTest::newRow("Text3 Backspace") << 3 << "12" << QList<int>{Qt::Key_Backspace} << ""
+                                     << "1";
+    QTest::newRow("Text3 at most 3 digits") << 3 << "12" << QList<int>{Qt::Key_3, Qt::Key_4} << ""
+                                            << "123";
+    QTest::newRow("0 in Text1 becomes 1") << 1 << "4" << QList<int>{Qt::Key_Backspace, Qt::Key_0} << ""
+                                          << "1";
+    QTest::newRow("emptied Text1 shows 1") << 1 << "4" << QList<int>{Qt::Key_Backspace} << ""
+                                           << "1";
+    QTest::newRow("emptied Text2 shows 0") << 2 << "4" << QList<int>{Qt::Key_Backspace} << ""
+                                           << "0";
+    QTest::newRow("input method: digits of the commit pass") << 3 << "1" << QList<int>{} << "2元3"
+                                                             << "123";
+    QTest::newRow("input method: full-width digits") << 3 << "" << QList<int>{} << "４５"
+                                                     << "45";
+    QTest::newRow("input method: letters only") << 2 << "4" << QList<int>{} << "abc"
+                                                << "4";
 }
 
 void tst_Form9::keyFilterAndNormalising() {
     QFETCH(int, box);
     QFETCH(QString, start);
     QFETCH(QList<int>, keys);
+    QFETCH(QString, committed);
     QFETCH(QString, text);
     auto* f = openForm();
     QLineEdit* target = QList<QLineEdit*>{f->Text1, f->Text2, f->Text3}[box - 1];
@@ -236,7 +257,9 @@ void tst_Form9::keyFilterAndNormalising() {
     QCOMPARE(target->text(), start);
     target->end(false);
     for (int key : keys)
-        QTest::keyClick(target, Qt::Key(key));
+        TestSupport::press(QKeyCombination::fromCombined(key));
+    if (!committed.isEmpty())
+        TestSupport::commit(committed);
     QCOMPARE(target->text(), text);
 }
 

@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QTest>
 
@@ -53,6 +54,7 @@ private slots:
     void typing();
     void keyFilter_data();
     void keyFilter();
+    void droppedTextStaysOut();
     void levelChangeResetsStats_data();
     void levelChangeResetsStats();
     void focusSelection();
@@ -83,13 +85,13 @@ frmcalc* tst_frmcalc::openCalc() {
 
 void tst_frmcalc::typeLevel(frmcalc* f, const QString& level) {
     QTest::mouseClick(f->Lv, Qt::LeftButton);
-    QTest::keyClick(f->Lv, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(f->Lv, level);
+    TestSupport::press(Qt::ControlModifier | Qt::Key_A);
+    TestSupport::type(level);
 }
 
 void tst_frmcalc::typeStat(frmcalc* f, int n, const QString& keys) {
     QTest::mouseClick(statBox(f, n), Qt::LeftButton);
-    QTest::keyClicks(statBox(f, n), keys);
+    TestSupport::type(keys);
 }
 
 void tst_frmcalc::paste(QLineEdit* box, const QString& text) {
@@ -190,26 +192,49 @@ void tst_frmcalc::typing() {
 void tst_frmcalc::keyFilter_data() {
     QTest::addColumn<int>("box"); // 0 = Lv, 1..5 = a1..a5
     QTest::addColumn<QString>("start");
-    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<QList<int>>("keys");   // key combinations, sent to the window
+    QTest::addColumn<QString>("committed"); // then committed by an input method
     QTest::addColumn<QString>("text");
     const QList<int> junk{Qt::Key_A,     Qt::Key_Minus,  Qt::Key_Period,
                           Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter};
-    QTest::newRow("Lv refuses letters, signs, points, blanks, Enter") << 0 << "12" << junk << "12";
-    QTest::newRow("a3 refuses the same") << 3 << "12" << junk << "12";
+    const auto with = [](Qt::KeyboardModifiers m, Qt::Key k) { return QKeyCombination(m, k).toCombined(); };
+    const QList<int> held{with(Qt::AltModifier, Qt::Key_A), with(Qt::AltModifier, Qt::Key_Minus),
+                          with(Qt::AltModifier, Qt::Key_Period), with(Qt::MetaModifier, Qt::Key_A),
+                          with(Qt::ControlModifier | Qt::AltModifier, Qt::Key_E)};
+    QTest::newRow("Lv refuses letters, signs, points, blanks, Enter") << 0 << "12" << junk << ""
+                                                                      << "12";
+    QTest::newRow("a3 refuses the same") << 3 << "12" << junk << ""
+                                         << "12";
+    QTest::newRow("Lv refuses them with Alt, Meta or AltGr held") << 0 << "12" << held << ""
+                                                                  << "12";
+    QTest::newRow("a5 refuses them with Alt, Meta or AltGr held") << 5 << "12" << held << ""
+                                                                  << "12";
     QTest::newRow("Lv takes at most 3 digits")
-        << 0 << "12" << QList<int>{Qt::Key_3, Qt::Key_4, Qt::Key_5} << "123";
+        << 0 << "12" << QList<int>{Qt::Key_3, Qt::Key_4, Qt::Key_5} << ""
+        << "123";
     QTest::newRow("a1 takes at most 4 digits")
-        << 1 << "" << QList<int>{Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_5} << "1234";
-    QTest::newRow("Backspace") << 5 << "123" << QList<int>{Qt::Key_Backspace} << "12";
-    QTest::newRow("Home then Delete") << 2 << "123" << QList<int>{Qt::Key_Home, Qt::Key_Delete} << "23";
+        << 1 << "" << QList<int>{Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_5} << ""
+        << "1234";
+    QTest::newRow("Backspace") << 5 << "123" << QList<int>{Qt::Key_Backspace} << ""
+                               << "12";
+    QTest::newRow("Home then Delete") << 2 << "123" << QList<int>{Qt::Key_Home, Qt::Key_Delete} << ""
+                                      << "23";
     QTest::newRow("arrows move the caret")
-        << 4 << "13" << QList<int>{Qt::Key_Left, Qt::Key_2, Qt::Key_End, Qt::Key_4} << "1234";
+        << 4 << "13" << QList<int>{Qt::Key_Left, Qt::Key_2, Qt::Key_End, Qt::Key_4} << ""
+        << "1234";
+    QTest::newRow("input method: only the digits of a commit") << 2 << "1" << QList<int>{} << "2點3"
+                                                               << "123";
+    QTest::newRow("input method: full-width digits") << 0 << "5" << QList<int>{} << "９９"
+                                                     << "599";
+    QTest::newRow("input method: no digits") << 0 << "12" << QList<int>{} << "等級"
+                                             << "12";
 }
 
 void tst_frmcalc::keyFilter() {
     QFETCH(int, box);
     QFETCH(QString, start);
     QFETCH(QList<int>, keys);
+    QFETCH(QString, committed);
     QFETCH(QString, text);
     auto* f = openCalc();
     typeLevel(f, QStringLiteral("999")); // room for four-digit stats
@@ -219,46 +244,70 @@ void tst_frmcalc::keyFilter() {
     } else {
         typeStat(f, box, start.isEmpty() ? QString() : start);
         if (start.isEmpty())
-            QTest::keyClick(target, Qt::Key_Backspace);
+            TestSupport::press(Qt::Key_Backspace);
     }
     QCOMPARE(target->text(), start);
     target->end(false);
     for (int key : keys)
-        QTest::keyClick(target, Qt::Key(key));
+        TestSupport::press(QKeyCombination::fromCombined(key));
+    if (!committed.isEmpty())
+        TestSupport::commit(committed);
     QCOMPARE(target->text(), text);
 }
 
+void tst_frmcalc::droppedTextStaysOut() {
+    auto* f = openCalc();
+    QMimeData dragged;
+    dragged.setText(QStringLiteral("5"));
+    const QPoint at = f->a1->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &dragged, Qt::LeftButton, {});
+    QApplication::sendEvent(f->a1, &enter);
+    QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &dragged, Qt::LeftButton, {});
+    QApplication::sendEvent(f->a1, &drop);
+    QCOMPARE(f->a1->text(), QString());
+}
+
 void tst_frmcalc::levelChangeResetsStats_data() {
+    QTest::addColumn<QString>("startLevel");
+    QTest::addColumn<QStringList>("stats"); // "n=value": typed into box a<n>, in this order
     QTest::addColumn<QList<int>>("levelKeys");
     QTest::addColumn<QString>("level");
     QTest::addColumn<QString>("points");
-    QTest::newRow("deleting the last digit leaves 1") << QList<int>{Qt::Key_Backspace} << "1"
+    const QStringList some{"4=7", "5=5"};
+    QTest::newRow("deleting the last digit leaves 1") << "1" << some << QList<int>{Qt::Key_Backspace} << "1"
                                                       << "30";
     QTest::newRow("typing 0 over the level leaves 1")
-        << QList<int>{Qt::Key_Home, Qt::Key_0, Qt::Key_Delete} << "1"
+        << "1" << some << QList<int>{Qt::Key_Home, Qt::Key_0, Qt::Key_Delete} << "1"
         << "30";
-    QTest::newRow("level 1 to 5") << QList<int>{(Qt::ControlModifier | Qt::Key_A).toCombined(), Qt::Key_5}
+    QTest::newRow("level 1 to 5") << "1" << some
+                                  << QList<int>{(Qt::ControlModifier | Qt::Key_A).toCombined(), Qt::Key_5}
                                   << "5"
                                   << "46";
+    // Zeroing the boxes one at a time used to recompute with 魔 still at 50 and take the overrun from
+    // 體, the box last worked in, which ended at -16.
+    QTest::newRow("level 25 to 2 with 魔 50 and 體 10 last")
+        << "25" << QStringList{"5=50", "1=10"} << QList<int>{Qt::Key_Backspace} << "2"
+        << "34";
 }
 
 void tst_frmcalc::levelChangeResetsStats() {
+    QFETCH(QString, startLevel);
+    QFETCH(QStringList, stats);
     QFETCH(QList<int>, levelKeys);
     QFETCH(QString, level);
     QFETCH(QString, points);
     auto* f = openCalc();
-    typeStat(f, 1, QStringLiteral("5"));
-    typeStat(f, 4, QStringLiteral("7"));
-    QCOMPARE(f->Pointi->text(), QStringLiteral("18"));
+    typeLevel(f, startLevel);
+    for (const QString& typed : stats)
+        typeStat(f, typed.section(u'=', 0, 0).toInt(), typed.section(u'=', 1));
     QTest::mouseClick(f->Lv, Qt::LeftButton);
     f->Lv->end(false);
-    for (int key : levelKeys) {
-        const auto combination = QKeyCombination::fromCombined(key);
-        QTest::keyClick(f->Lv, combination.key(), combination.keyboardModifiers());
-    }
+    for (int key : levelKeys)
+        TestSupport::press(QKeyCombination::fromCombined(key));
     QCOMPARE(f->Lv->text(), level);
     QCOMPARE(shownValues(f),
              (QStringList{"0", "0", "0", "0", "0", points, "20", "20", "20", "20", "20", "100", "100"}));
+    QCOMPARE(f->Label16->text(), QString());
 }
 
 void tst_frmcalc::focusSelection() {

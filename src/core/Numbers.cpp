@@ -1,5 +1,6 @@
 #include "core/Numbers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -74,8 +75,6 @@ QString displayForm(double value) {
 }
 
 bool keyPassesDigitFilter(int key, QStringView text, Qt::KeyboardModifiers modifiers) {
-    if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return true;
     switch (key) {
     case Qt::Key_Backspace:
     case Qt::Key_Delete:
@@ -89,9 +88,24 @@ bool keyPassesDigitFilter(int key, QStringView text, Qt::KeyboardModifiers modif
     default:
         break;
     }
-    if (text.isEmpty())
+    // Ctrl alone is a shortcut; Ctrl with Alt is AltGr on Windows keyboards, which types characters.
+    if ((modifiers & Qt::ControlModifier) && !(modifiers & Qt::AltModifier))
         return true;
-    return text.size() == 1 && isDigit(text[0]);
+    const bool types = std::any_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); });
+    if (!types)
+        return true;
+    return std::all_of(text.begin(), text.end(), isDigit);
+}
+
+QString digitsOnly(QStringView text) {
+    QString digits;
+    for (QChar c : text) {
+        if (isDigit(c))
+            digits += c;
+        else if (c >= u'\uFF10' && c <= u'\uFF19')
+            digits += QChar(u'0' + (c.unicode() - 0xFF10));
+    }
+    return digits;
 }
 
 } // namespace Numbers

@@ -17,8 +17,13 @@ namespace Numbers {
 [[nodiscard]] QString displayForm(double value);
 
 // The key filter of the editable number boxes: digits and Backspace are typed, every other character
-// is discarded. Keys that type nothing (arrows, Delete, Home/End, Tab) and shortcuts with Ctrl, Alt or
-// Meta (copy, paste, select all) pass, so the box can still be edited and navigated.
+// is discarded, whatever modifier is held with it (Alt+A types an "a" on many desktops). Keys that type
+// nothing (arrows, Delete, Home/End, Tab) and Ctrl shortcuts (copy, paste, select all) pass, so the box
+// can still be edited and navigated.
 [[nodiscard]] bool keyPassesDigitFilter(int key, QStringView text, Qt::KeyboardModifiers modifiers);
+
+// What an input method's committed text may type into a number box: its digits, full-width digits as
+// ASCII ones (a Chinese input method in full-width mode commits those); everything else is dropped.
+[[nodiscard]] QString digitsOnly(QStringView text);
 
 } // namespace Numbers

@@ -4,13 +4,12 @@
 #include "core/StatFormulas.h"
 #include "forms/Form1.h"
 #include "modules/Module1.h"
+#include "widgets/DigitFilter.h"
 #include "widgets/TextBox.h"
 #include "widgets/Twips.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QInputMethodEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -52,12 +51,14 @@ Form9::Form9() {
         Twips::setGeometry(lbl, l, t, w, h);
         return lbl;
     };
-    const auto box = [this](const char* name, int maxLength, int l, int t, int w, int h) {
+    // The key filters of Text1..Text3: only digits and Backspace are typed.
+    auto* digits = new DigitFilter(this);
+    const auto box = [this, digits](const char* name, int maxLength, int l, int t, int w, int h) {
         auto* e = new QLineEdit(this);
         e->setObjectName(QLatin1String(name));
         e->setMaxLength(maxLength);
         Twips::setGeometry(e, l, t, w, h);
-        e->installEventFilter(this);
+        digits->guard(e);
         return e;
     };
 
@@ -106,20 +107,6 @@ Form9::Form9() {
 void Form9::Form_Load() {
     const Form1* menu = FormBase::existing<Form1>();
     setWindowIcon(menu ? menu->windowIcon() : QApplication::windowIcon());
-}
-
-bool Form9::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (!Numbers::keyPassesDigitFilter(key->key(), key->text(), key->modifiers()))
-            return true;
-    } else if (event->type() == QEvent::InputMethod) {
-        for (QChar c : static_cast<QInputMethodEvent*>(event)->commitString()) {
-            if (c < u'0' || c > u'9')
-                return true;
-        }
-    }
-    return FormBase::eventFilter(watched, event);
 }
 
 void Form9::Text1_Change() {

@@ -33,7 +33,6 @@ public:
 
 protected:
     void Form_Load() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
     void Text1_Change();

@@ -4,12 +4,12 @@
 #include "core/StatFormulas.h"
 #include "forms/Form2.h"
 #include "platform/Platform.h"
+#include "widgets/DigitFilter.h"
 #include "widgets/Twips.h"
 
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QIcon>
-#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -143,8 +143,12 @@ frmcalc::frmcalc() {
     Label15->setMouseTracking(true);
     Frame1->installEventFilter(this);
     Label15->installEventFilter(this);
-    for (QLineEdit* e : {Lv, a1, a2, a3, a4, a5})
+    // The key filters of Lv and a1..a5: only digits and Backspace are typed.
+    auto* digits = new DigitFilter(this);
+    for (QLineEdit* e : {Lv, a1, a2, a3, a4, a5}) {
+        digits->guard(e);
         e->installEventFilter(this);
+    }
 
     connect(Lv, &QLineEdit::textChanged, this, &frmcalc::Lv_Change);
     connect(a1, &QLineEdit::textChanged, this, &frmcalc::a1_Change);
@@ -175,21 +179,6 @@ void frmcalc::fitCaption(QLabel* label) {
 
 bool frmcalc::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
-    case QEvent::KeyPress: {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (!Numbers::keyPassesDigitFilter(key->key(), key->text(), key->modifiers()))
-            return true;
-        break;
-    }
-    case QEvent::InputMethod: {
-        // Text committed by an input method is typing too: only digits get through.
-        const QString commit = static_cast<QInputMethodEvent*>(event)->commitString();
-        for (QChar c : commit) {
-            if (c < u'0' || c > u'9')
-                return true;
-        }
-        break;
-    }
     case QEvent::FocusIn:
         for (int n = 1; n <= 5; ++n) {
             if (watched == statBox(n)) {
@@ -254,8 +243,13 @@ void frmcalc::Label15_Click() {
 void frmcalc::Lv_Change() {
     if (leadingNumber(Lv->text()) <= 0)
         Lv->setText(QStringLiteral("1"));
-    for (QLineEdit* box : {a1, a2, a3, a4, a5})
+    // The five boxes reset as one step: zeroing them one by one would run `re` in between with the old
+    // points still in the later boxes, and the overrun correction would then push the box last worked
+    // in below zero.
+    for (QLineEdit* box : {a1, a2, a3, a4, a5}) {
+        const QSignalBlocker quiet(box);
         box->setText(QStringLiteral("0"));
+    }
     re();
 }
 
