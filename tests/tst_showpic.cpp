@@ -7,6 +7,7 @@
 #include "widgets/Twips.h"
 #include "wmfwriter.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
 #include <QDate>
@@ -16,6 +17,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -94,6 +96,7 @@ private slots:
     void unreadableDrive();
     void invalidPictures_data();
     void invalidPictures();
+    void vanishedFile_data();
     void vanishedFile();
     void otherFailureClosesViewer();
     void arrowKeysShowPictures();
@@ -107,6 +110,7 @@ private slots:
     void lostFocusRereads_data();
     void lostFocusRereads();
     void helpText();
+    void safeOpen_data();
     void safeOpen();
     void pictureListMode();
 };
@@ -269,15 +273,25 @@ void tst_showpic::dateFilter() {
 void tst_showpic::combosBlockTyping() {
     FakeWine wine(true);
     auto* form = FormBase::open<showpic>();
+    QVERIFY(QTest::qWaitForWindowActive(form));
     QTest::mouseClick(form->Command4, Qt::LeftButton);
     form->Combo2->setCurrentIndex(0);
-    QLineEdit* edit = form->Combo2->lineEdit();
-    QTest::keyClicks(edit, QStringLiteral("7x"));
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClick(edit, Qt::Key_Delete);
+    form->Combo2->setFocus();
+    // Keys reach the combo first, whatever it hands them on to; input methods and drops are refused.
+    TestSupport::type(QStringLiteral("7x"));
+    TestSupport::press(Qt::AltModifier | Qt::Key_A);
+    TestSupport::press(Qt::Key_Backspace);
+    TestSupport::press(Qt::Key_Delete);
+    TestSupport::commit(QStringLiteral("１２"));
+    QMimeData dragged;
+    dragged.setText(QStringLiteral("09"));
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, {});
+    QApplication::sendEvent(form->Combo2->lineEdit(), &drop);
     QCOMPARE(form->Combo2->currentText(), QStringLiteral("01"));
-    QTest::keyClick(form->Combo2, Qt::Key_Down);
+    TestSupport::press(Qt::Key_Down);
     QCOMPARE(form->Combo2->currentText(), QStringLiteral("02"));
+    TestSupport::press(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form->Combo3);
 }
 
 void tst_showpic::unreadableDrive() {
@@ -385,19 +399,43 @@ void tst_showpic::invalidPictures() {
     QVERIFY(form->isVisible());
 }
 
+void tst_showpic::vanishedFile_data() {
+    QTest::addColumn<bool>("byMouse");
+    QTest::newRow("stepped onto with the arrow key") << false;
+    QTest::newRow("clicked") << true;
+}
+
 void tst_showpic::vanishedFile() {
+    QFETCH(bool, byMouse);
     FakeWine wine(true);
     writePicture(wine.shots() + QStringLiteral("/a.bmp"), 20);
     writePicture(wine.shots() + QStringLiteral("/b.bmp"), 30);
+    writePicture(wine.shots() + QStringLiteral("/c.bmp"), 40);
     auto* form = FormBase::open<showpic>();
+    QVERIFY(QTest::qWaitForWindowActive(form));
     MessageRecorder messages;
+    form->File1->setFocus();
     form->File1->setListIndex(0);
     QFile::remove(wine.shots() + QStringLiteral("/b.bmp"));
-    form->File1->setListIndex(1);
+    if (byMouse) {
+        const QRect row = form->File1->visualRect(form->File1->model()->index(1, 0));
+        QTest::mouseClick(form->File1->viewport(), Qt::LeftButton, {}, row.center());
+    } else {
+        TestSupport::press(Qt::Key_Down);
+    }
     QCOMPARE(messages.texts(), QStringList{QDir::toNativeSeparators(wine.shots() + QStringLiteral("/b.bmp")) +
                                            QStringLiteral(" 已經不存在。")});
-    QCOMPARE(form->File1->items(), QStringList{"a.bmp"});
+    QCOMPARE(form->File1->items(), (QStringList{"a.bmp", "c.bmp"}));
     QCOMPARE(form->Image1->picture().width(), 20);
+    // After the refresh nothing is highlighted that is not picked: the keys act on what is shown.
+    QTest::qWait(10);
+    QCOMPARE(form->File1->selectionModel()->selectedIndexes().size(), 0);
+    QVERIFY(!form->File1->currentIndex().isValid());
+    TestSupport::press(Qt::Key_Down);
+    QCOMPARE(form->File1->currentIndex().row(), 0);
+    QCOMPARE(form->File1->selectionModel()->selectedIndexes().first().row(), 0);
+    TestSupport::press(Qt::Key_Down);
+    QCOMPARE(form->Image1->picture().width(), 40);
 }
 
 void tst_showpic::otherFailureClosesViewer() {
@@ -641,7 +679,14 @@ void tst_showpic::helpText() {
     QCOMPARE(messages.messages.first().buttons, MsgButtons::Ok);
 }
 
+void tst_showpic::safeOpen_data() {
+    QTest::addColumn<int>("openerStatus");
+    QTest::newRow("a program opens it") << 0;
+    QTest::newRow("no program for the type") << 3;
+}
+
 void tst_showpic::safeOpen() {
+    QFETCH(int, openerStatus);
     QTemporaryDir bin;
     const QString record = bin.filePath(QStringLiteral("argv.txt"));
     {
@@ -649,18 +694,24 @@ void tst_showpic::safeOpen() {
         QVERIFY(script.open(QIODevice::WriteOnly));
         script.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" +
                      record.toLocal8Bit() + ".tmp\"\nmv \"" + record.toLocal8Bit() + ".tmp\" \"" +
-                     record.toLocal8Bit() + "\"\n");
+                     record.toLocal8Bit() + "\"\nexit " + QByteArray::number(openerStatus) + "\n");
         script.close();
         QVERIFY(script.setPermissions(script.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser));
     }
     const QByteArray oldPath = qgetenv("PATH");
     qputenv("PATH", bin.path().toLocal8Bit() + ':' + oldPath);
     FakeWine wine(true);
-    const QString name = QStringLiteral("my \"shot\" & $HOME; rm -rf x.bmp");
+    const QString name = QStringLiteral("my \"shot\" & $HOME; rm -rf x_1.bmp");
     writePicture(wine.shots() + u'/' + name, 10);
     auto* form = FormBase::open<showpic>();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    MessageRecorder messages;
+    form->File1->setFocus();
     form->File1->setListIndex(0);
     QCOMPARE(form->File1->itemText(0), name);
+    const QString path = QDir::toNativeSeparators(wine.shots() + u'/' + name);
+    const QStringList refusal{QStringLiteral("無法開啟檔案:\"") + path +
+                              QStringLiteral("\"\r沒有可以開啟這種檔案的程式。")};
 
     // One argument, then the final line break.
     const auto openedPath = [&record]() {
@@ -670,13 +721,16 @@ void tst_showpic::safeOpen() {
         const QList<QByteArray> args = f.readAll().split('\n');
         return args.size() == 2 ? QString::fromLocal8Bit(args[0]) : QStringLiteral("bad: ") + args.join('|');
     };
-    QTest::keyClick(form->File1, Qt::Key_Return);
+    TestSupport::press(Qt::Key_Return);
     QTRY_COMPARE(openedPath(), wine.shots() + u'/' + name);
+    QTRY_COMPARE(messages.texts(), openerStatus == 0 ? QStringList() : refusal);
     QFile::remove(record);
+    messages.messages.clear();
     const QRect row = form->File1->visualRect(form->File1->model()->index(0, 0));
     QTest::mouseClick(form->File1->viewport(), Qt::LeftButton, {}, row.center());
     QTest::mouseDClick(form->File1->viewport(), Qt::LeftButton, {}, row.center());
     QTRY_COMPARE(openedPath(), wine.shots() + u'/' + name);
+    QTRY_COMPARE(messages.texts(), openerStatus == 0 ? QStringList() : refusal);
     qputenv("PATH", oldPath);
 }
 

@@ -20,8 +20,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -83,8 +86,18 @@ showpic::showpic() {
     Twips::setGeometry(Combo2, 600, 2640, 590, 300);
     Combo3 = dateCombo(this, "Combo3", 1, 31);
     Twips::setGeometry(Combo3, 1200, 2640, 590, 300);
-    for (QComboBox* c : {Combo1, Combo2, Combo3})
+    // Typing is blocked wherever it arrives: keys reach the combo first and the combo hands them to its
+    // line edit directly, input methods commit text, and text can be dropped. The line edit is read-only
+    // besides, so no other way in (a context menu's paste) is left open.
+    for (QComboBox* c : {Combo1, Combo2, Combo3}) {
+        c->installEventFilter(this);
         c->lineEdit()->installEventFilter(this);
+        c->lineEdit()->setReadOnly(true);
+        c->setAcceptDrops(false);
+        c->lineEdit()->setAcceptDrops(false);
+        c->setAttribute(Qt::WA_InputMethodEnabled, false);
+        c->lineEdit()->setAttribute(Qt::WA_InputMethodEnabled, false);
+    }
 
     Command1 = button("Command1", QStringLiteral("重設"), 0, 2930, 590, 255);
     Command4 = button("Command4", QStringLiteral("啟動"), 600, 2930, 590, 255);
@@ -244,24 +257,41 @@ void showpic::Combo3_KeyPress(int& keyAscii) {
 }
 
 bool showpic::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress)
+    QComboBox* combo = nullptr;
+    for (QComboBox* c : {Combo1, Combo2, Combo3}) {
+        if (watched == c || watched == c->lineEdit())
+            combo = c;
+    }
+    if (!combo)
         return FormBase::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::InputMethod:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return true;
+    case QEvent::KeyPress:
+        break;
+    default:
+        return FormBase::eventFilter(watched, event);
+    }
     auto* key = static_cast<QKeyEvent*>(event);
-    // Arrows still pick items; anything that would edit the text is a typed character and is dropped.
-    const bool edits = !key->text().isEmpty() || key->key() == Qt::Key_Delete ||
+    // Arrows still pick items and Tab still moves on; anything that would edit the text is a typed
+    // character and is dropped.
+    const QString text = key->text();
+    const bool types = std::any_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); });
+    const bool edits = types || key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete ||
                        key->matches(QKeySequence::Paste) || key->matches(QKeySequence::Cut);
     if (!edits)
         return FormBase::eventFilter(watched, event);
-    int keyAscii = key->text().isEmpty() ? 0 : key->text().at(0).unicode();
-    if (watched == Combo1->lineEdit())
+    int keyAscii = text.isEmpty() ? 0 : text.at(0).unicode();
+    if (combo == Combo1)
         Combo1_KeyPress(keyAscii);
-    else if (watched == Combo2->lineEdit())
+    else if (combo == Combo2)
         Combo2_KeyPress(keyAscii);
-    else if (watched == Combo3->lineEdit())
-        Combo3_KeyPress(keyAscii);
     else
-        return FormBase::eventFilter(watched, event);
-    return keyAscii == 0 || key->text().isEmpty();
+        Combo3_KeyPress(keyAscii);
+    return keyAscii == 0 || text.isEmpty();
 }
 
 void showpic::showPictureList(const QString& folder, const QString& pattern, const QImage& picture) {
@@ -348,8 +378,14 @@ void showpic::File1_DblClick() {
 }
 
 void showpic::openFile(const QString& path) {
-    if (!path.isEmpty())
-        Platform::openDocument(path);
+    if (path.isEmpty())
+        return;
+    QPointer<showpic> self(this);
+    Platform::openDocument(path, [self, path] {
+        Module1::MsgBox(QStringLiteral("無法開啟檔案:") + u'"' + path + u'"' + u'\r' +
+                            QStringLiteral("沒有可以開啟這種檔案的程式。"),
+                        Module1::MsgButtons::Ok, Module1::MsgIcon::Exclamation, self);
+    });
 }
 
 void showpic::File1_KeyDown(int keyCode, int shift) {

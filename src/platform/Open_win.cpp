@@ -5,8 +5,10 @@
 
 namespace Platform {
 
-bool openDocument(const QString& path) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+void openDocument(const QString& path, std::function<void()> failed) {
+    // The shell reports a missing association at once.
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)) && failed)
+        failed();
 }
 
 } // namespace Platform

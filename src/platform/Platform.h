@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // The few operating-system operations the tool needs. One implementation per platform, chosen by the
 // build; nothing else in the program asks which system it runs on.
 namespace Platform {
@@ -10,8 +12,9 @@ namespace Platform {
 bool openUrl(const QString& url);
 
 // Opens a file in the program the system associates with its type, passing the path as one argument
-// (no shell). Returns at once; false when it could not be started.
-bool openDocument(const QString& path);
+// (no shell). Returns at once; when no program could open the file, `failed` runs later, from the event
+// loop (or at once when the opener cannot even be started).
+void openDocument(const QString& path, std::function<void()> failed);
 
 // Deletes a file, read-only or not. On failure returns false and says why in `reason`.
 bool deleteFile(const QString& path, QString* reason = nullptr);
