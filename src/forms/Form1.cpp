@@ -69,7 +69,8 @@ Form1::Form1() {
         Twips::setGeometry(button, b.left, b.top, b.pageSwitch ? 255 : 975, b.pageSwitch ? 1095 : 375);
         button->setEnabled(b.enabled);
         if (b.pageSwitch) {
-            // A tall strip: one character per line.
+            // A tall strip: one character per line, for looks only; screen readers get the caption.
+            button->setAccessibleName(button->text());
             QString vertical;
             for (QChar c : button->text())
                 vertical += QString(c) + u'\n';

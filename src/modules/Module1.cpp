@@ -3,6 +3,7 @@
 #include "core/DataText.h"
 #include "core/Placement.h"
 #include "forms/FormBase.h"
+#include "widgets/AppStyle.h"
 #include "widgets/ListBox.h"
 #include "widgets/TextBox.h"
 
@@ -16,7 +17,9 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 
 // The icons live in a static library: nothing else references them, so they must be pulled in by name.
 static void initSharedResources() {
@@ -44,20 +47,17 @@ bool& quittingFlag() {
     return flag;
 }
 
-// Frame margins of the last window seen on screen, used before a window has its own frame.
+// Frame margins of the last framed window seen on screen: the best guess for a window not framed yet.
 QMargins& knownFrameMargins() {
     static QMargins margins;
     return margins;
 }
 
-QMargins frameMarginsOf(const QWidget* w) {
-    if (w->isVisible()) {
-        const QRect f = w->frameGeometry();
-        const QRect g = w->geometry();
-        const QMargins m(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(),
-                         f.bottom() - g.bottom());
-        if (!m.isNull())
-            knownFrameMargins() = m;
+// The frame a window has, or will most likely get once a window manager frames it.
+QMargins effectiveFrame(const QWidget* w) {
+    const QMargins m = frameMargins(w);
+    if (!m.isNull()) {
+        knownFrameMargins() = m;
         return m;
     }
     return knownFrameMargins();
@@ -104,35 +104,55 @@ void setMessageHandler(MsgHandler handler) {
     messageHandler() = std::move(handler);
 }
 
-MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, QWidget* parent) {
-    if (messageHandler())
-        return messageHandler()(MsgRequest{text, buttons, icon, parent});
-    QMessageBox box(parent);
-    box.setWindowTitle(appTitle());
-    box.setText(text);
+std::unique_ptr<QMessageBox> makeMessageBox(const QString& text, MsgButtons buttons, MsgIcon icon,
+                                            QWidget* parent) {
+    auto box = std::make_unique<QMessageBox>(parent);
+    box->setWindowTitle(appTitle());
+    // A file name is shown as it is: no rich text, no markup.
+    box->setTextFormat(Qt::PlainText);
+    box->setText(text);
     switch (icon) {
     case MsgIcon::None:
-        box.setIcon(QMessageBox::NoIcon);
+        box->setIcon(QMessageBox::NoIcon);
         break;
     case MsgIcon::Exclamation:
-        box.setIcon(QMessageBox::Warning);
+        box->setIcon(QMessageBox::Warning);
         break;
     case MsgIcon::Question:
-        box.setIcon(QMessageBox::Question);
+        box->setIcon(QMessageBox::Question);
         break;
     case MsgIcon::Information:
-        box.setIcon(QMessageBox::Information);
+        box->setIcon(QMessageBox::Information);
         break;
     case MsgIcon::Critical:
-        box.setIcon(QMessageBox::Critical);
+        box->setIcon(QMessageBox::Critical);
         break;
     }
     if (buttons == MsgButtons::YesNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        return box.exec() == QMessageBox::Yes ? MsgResult::Yes : MsgResult::No;
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box->button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
+        box->button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
+    } else {
+        box->setStandardButtons(QMessageBox::Ok);
+        box->button(QMessageBox::Ok)->setText(QStringLiteral("確定"));
     }
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
+    // Ming faces report almost no descent: without a little room below the text, the last line's
+    // underscores (every screenshot name has one) are cut off.
+    if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+        QMargins m = label->contentsMargins();
+        m.setBottom(m.bottom() + 3);
+        label->setContentsMargins(m);
+    }
+    return box;
+}
+
+MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, QWidget* parent) {
+    if (messageHandler())
+        return messageHandler()(MsgRequest{text, buttons, icon, parent});
+    const auto box = makeMessageBox(text, buttons, icon, parent);
+    const int answer = box->exec();
+    if (buttons == MsgButtons::YesNo)
+        return answer == QMessageBox::Yes ? MsgResult::Yes : MsgResult::No;
     return MsgResult::Ok;
 }
 
@@ -212,18 +232,26 @@ void LoadTextFile(const QString& fileName, TextBox* target, bool trimLines, cons
     QCoreApplication::processEvents();
 }
 
+QMargins frameMargins(const QWidget* window) {
+    if (!window->isVisible())
+        return {};
+    const QRect f = window->frameGeometry();
+    const QRect g = window->geometry();
+    return {g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom()};
+}
+
 double outerWidthTw(const QWidget* window) {
-    const QMargins m = frameMarginsOf(window);
+    const QMargins m = effectiveFrame(window);
     return Placement::pixelsToTwips(window->width() + m.left() + m.right());
 }
 
 double outerHeightTw(const QWidget* window) {
-    const QMargins m = frameMarginsOf(window);
+    const QMargins m = effectiveFrame(window);
     return Placement::pixelsToTwips(window->height() + m.top() + m.bottom());
 }
 
 void setOuterWidthTw(QWidget* window, double twips) {
-    const QMargins m = frameMarginsOf(window);
+    const QMargins m = effectiveFrame(window);
     const int client = Placement::twipsToPixels(twips) - m.left() - m.right();
     if (client >= 0 && client != window->width())
         window->resize(client, window->height());
@@ -251,6 +279,8 @@ void PlaceWindowBottomRight(QWidget* window, double marginRight, double marginBo
 void initApplication(QApplication& app) {
     initSharedResources();
     app.setApplicationName(QStringLiteral("qmquery"));
+    if (!qobject_cast<AppStyle*>(QApplication::style()))
+        app.setStyle(new AppStyle(QApplication::style()->name()));
     // The design's Traditional Chinese faces; on systems without them, a Ming face keeps the look.
     const QStringList ming = {QStringLiteral("MingLiU"),        QStringLiteral("PMingLiU"),
                               QStringLiteral("AR PL UMing TW"), QStringLiteral("AR PL UMing HK"),

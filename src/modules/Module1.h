@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QMargins>
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QApplication;
 class QLabel;
+class QMessageBox;
 class QWidget;
 class ListBox;
 class TextBox;
@@ -35,6 +38,10 @@ using MsgHandler = std::function<MsgResult(const MsgRequest&)>;
 // Replaces the real message box, so tests can read and answer it; an empty handler restores it.
 void setMessageHandler(MsgHandler handler);
 
+// The message box MsgBox shows, not yet shown.
+[[nodiscard]] std::unique_ptr<QMessageBox> makeMessageBox(const QString& text, MsgButtons buttons,
+                                                          MsgIcon icon, QWidget* parent = nullptr);
+
 // A modal message box with the application title; blocks only its caller's flow.
 MsgResult MsgBox(const QString& text, MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None,
                  QWidget* parent = nullptr);
@@ -57,6 +64,8 @@ void PlaceWindowBottomRight(QWidget* window, double marginRight, double marginBo
 // Set on a window by the placement rule: the margins it was placed with.
 extern const char* const kPlacementProperty;
 
+// The frame a window manager has put around a shown window (none while it is hidden or unframed).
+[[nodiscard]] QMargins frameMargins(const QWidget* window);
 // The window's outer (frame) size in twips, estimated from other windows before it is first shown.
 [[nodiscard]] double outerWidthTw(const QWidget* window);
 [[nodiscard]] double outerHeightTw(const QWidget* window);

@@ -1,0 +1,14 @@
+#include "widgets/AppStyle.h"
+
+#include <QStyleOption>
+
+QRect AppStyle::subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
+                               const QWidget* widget) const {
+    QRect r = QProxyStyle::subControlRect(control, option, sub, widget);
+    if (control == CC_GroupBox && (sub == SC_GroupBoxLabel || sub == SC_GroupBoxCheckBox) && option) {
+        const int inset = option->rect.left() + kCaptionInset - r.left();
+        if (inset > 0 && r.right() + inset <= option->rect.right())
+            r.translate(inset, 0);
+    }
+    return r;
+}
