@@ -1,5 +1,5 @@
 # The two entry points a fresh Debian 12 machine needs: `make run` and `make test`.
-.PHONY: deps run test test-default test-asan build-default build-asan bench fuzz clean
+.PHONY: deps run test test-default test-asan build-default build-asan bench fuzz mutate clean
 
 deps:
 	@scripts/install-deps.sh
@@ -34,6 +34,11 @@ bench: build-default
 # Each fuzz target for FUZZ_SECONDS seconds (default 60), seeded from the files the tests write.
 fuzz: build-default
 	scripts/fuzz.sh
+
+# Plants one small fault at a time in a copy of src/ and reports the share the tests catch, in
+# build/mutate/report.txt; options through MUTATE_ARGS, e.g. make mutate MUTATE_ARGS="--count 50 --seed 2".
+mutate: deps
+	python3 scripts/mutate.py $(MUTATE_ARGS)
 
 clean:
 	rm -rf build

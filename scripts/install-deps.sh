@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build and tests need, only those missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev qt6-image-formats-plugins libgl-dev fonts-arphic-uming
+packages=(cmake ninja-build g++ qt6-base-dev qt6-image-formats-plugins libgl-dev fonts-arphic-uming python3
     xvfb openbox xdotool x11-utils "$@")
 missing=()
 for p in "${packages[@]}"; do
