@@ -1,5 +1,5 @@
 # The two entry points a fresh Debian 12 machine needs: `make run` and `make test`.
-.PHONY: deps run test test-default test-asan build-default build-asan bench fuzz clean
+.PHONY: deps run test test-default test-asan build-default build-asan bench fuzz package clean
 
 deps:
 	@scripts/install-deps.sh
@@ -34,6 +34,11 @@ bench: build-default
 # Each fuzz target for FUZZ_SECONDS seconds (default 60), seeded from the files the tests write.
 fuzz: build-default
 	scripts/fuzz.sh
+
+# A Debian package and a portable .tar.gz (the program beside its data), in build/default.
+package: build-default
+	cd build/default && cpack
+	@ls -1 build/default/qmquery_*.deb build/default/qmquery-*.tar.gz
 
 clean:
 	rm -rf build
