@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build and tests need, only those missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev qt6-image-formats-plugins libgl-dev fonts-arphic-uming "$@")
+# The second line: the install test's validators, the Windows syntax check's cross compiler, and what
+# CPack needs to find the Debian package's dependencies.
+packages=(cmake ninja-build g++ qt6-base-dev qt6-image-formats-plugins libgl-dev fonts-arphic-uming
+    desktop-file-utils appstream g++-mingw-w64-x86-64-posix dpkg-dev file "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
