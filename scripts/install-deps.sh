@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build and tests need, only those missing.
 set -euo pipefail
-# The second line: the install test's validators, the Windows syntax check's cross compiler, and what
-# CPack needs to find the Debian package's dependencies.
+# Besides the build's own: the install test's validators, the cross compiler that checks the Windows
+# sources, and what CPack needs to work out the Debian package's dependencies.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-image-formats-plugins libgl-dev fonts-arphic-uming
     desktop-file-utils appstream g++-mingw-w64-x86-64-posix dpkg-dev file "$@")
 missing=()
