@@ -1,5 +1,5 @@
 # The two entry points a fresh Debian 12 machine needs: `make run` and `make test`.
-.PHONY: deps run test test-default test-asan build-default build-asan bench fuzz mutate clean
+.PHONY: deps run test test-default test-asan build-default build-asan bench fuzz mutate package clean
 
 deps:
 	@scripts/install-deps.sh
@@ -39,6 +39,11 @@ fuzz: build-default
 # build/mutate/report.txt; options through MUTATE_ARGS, e.g. make mutate MUTATE_ARGS="--count 50 --seed 2".
 mutate: deps
 	python3 scripts/mutate.py $(MUTATE_ARGS)
+
+# A Debian package and a portable .tar.gz (the program beside its data), in build/default.
+package: build-default
+	cd build/default && cpack
+	@ls -1 build/default/qmquery_*.deb build/default/qmquery-*.tar.gz
 
 clean:
 	rm -rf build

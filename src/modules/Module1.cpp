@@ -3,6 +3,7 @@
 #include "core/DataText.h"
 #include "core/Placement.h"
 #include "forms/FormBase.h"
+#include "modules/StartUp.h"
 #include "widgets/AppStyle.h"
 #include "widgets/ListBox.h"
 #include "widgets/TextBox.h"
@@ -93,7 +94,7 @@ QString appTitle() {
 QString programFolder() {
     if (!folderOverride().isEmpty())
         return folderOverride();
-    return QCoreApplication::applicationDirPath();
+    return StartUp::dataFolder();
 }
 
 void setProgramFolder(const QString& folder) {

@@ -19,7 +19,7 @@ namespace Module1 {
 // The title every message box carries.
 [[nodiscard]] QString appTitle();
 
-// The folder that holds the program; tests point it elsewhere.
+// The folder that holds the data files (see StartUp::dataFolder); tests point it elsewhere.
 [[nodiscard]] QString programFolder();
 void setProgramFolder(const QString& folder);
 

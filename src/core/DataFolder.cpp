@@ -1,0 +1,126 @@
+#include "core/DataFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace DataFolder {
+
+namespace {
+
+// Something of the player's is at `path`: a file, a folder, or a link, even one that leads nowhere.
+bool occupied(const QFileInfo& info) {
+    return info.exists() || info.isSymLink();
+}
+
+QString readMarker(const QString& path) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.read(64)).trimmed();
+}
+
+void copyTree(const QString& from, const QString& to, QStringList& failures) {
+    const QFileInfoList entries =
+        QDir(from).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    for (const QFileInfo& entry : entries) {
+        const QString target = to + u'/' + entry.fileName();
+        const QFileInfo existing(target);
+        if (entry.isSymLink())
+            continue;
+        if (entry.isDir()) {
+            if (existing.isSymLink())
+                continue; // the player's own link: what lies behind it is theirs
+            if (existing.exists() && !existing.isDir()) {
+                failures.append(target + QStringLiteral(": not a folder"));
+                continue;
+            }
+            if (!existing.exists() && !QDir().mkdir(target)) {
+                failures.append(target + QStringLiteral(": cannot create the folder"));
+                continue;
+            }
+            copyTree(entry.filePath(), target, failures);
+        } else if (entry.isFile()) {
+            if (occupied(existing))
+                continue;
+            QFile source(entry.filePath());
+            // QFile::copy writes a temporary file and renames it, so an interrupted copy leaves no
+            // half file that would count as the player's.
+            if (!source.copy(target)) {
+                if (!occupied(QFileInfo(target))) // not merely another instance that got there first
+                    failures.append(target + QStringLiteral(": ") + source.errorString());
+                continue;
+            }
+            // Installed files may be read-only, and the player edits the copies.
+            QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner);
+        }
+        // Pipes, sockets and devices are not data.
+    }
+}
+
+} // namespace
+
+bool holdsData(const QString& folder) {
+    if (folder.isEmpty())
+        return false;
+    const QDir dir(folder);
+    for (const char16_t* name : {u"合成表.txt", u"料理藥品.txt"}) {
+        if (QFileInfo(dir.filePath(QString::fromUtf16(name))).isFile())
+            return true;
+    }
+    for (const char16_t* name : {u"職業", u"技能"}) {
+        if (QFileInfo(dir.filePath(QString::fromUtf16(name))).isDir())
+            return true;
+    }
+    return false;
+}
+
+QString unusableReason(const QString& folder) {
+    if (folder.isEmpty())
+        return QStringLiteral("no folder given");
+    const QFileInfo info(folder);
+    if (!info.exists())
+        return QStringLiteral("no such folder");
+    if (!info.isDir())
+        return QStringLiteral("not a folder");
+    if (!info.isReadable() || !info.isExecutable())
+        return QStringLiteral("the folder cannot be read");
+    return {};
+}
+
+Choice choose(const Places& places) {
+    if (holdsData(places.programFolder))
+        return {places.programFolder, {}};
+    if (!places.playerFolder.isEmpty()) {
+        if (!places.installedData.isEmpty() && QFileInfo(places.installedData).isDir())
+            return {places.playerFolder, places.installedData};
+        if (QFileInfo(places.playerFolder).isDir())
+            return {places.playerFolder, {}};
+    }
+    return {places.programFolder, {}};
+}
+
+QString markerName() {
+    return QStringLiteral(".qmquery-seeded");
+}
+
+QStringList seed(const QString& from, const QString& to, const QString& version) {
+    const QString marker = to + u'/' + markerName();
+    if (readMarker(marker) == version)
+        return {};
+    // A link to a folder elsewhere is the player's choice and is followed.
+    if (!QDir().mkpath(to) || !QFileInfo(to).isDir())
+        return {to + QStringLiteral(": cannot create the folder")};
+    QStringList failures;
+    copyTree(from, to, failures);
+    if (!failures.isEmpty())
+        return failures;
+    if (occupied(QFileInfo(marker)) && !QFileInfo(marker).isFile())
+        return {marker + QStringLiteral(": not a file")}; // opening a pipe to write would wait forever
+    QFile file(marker);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(version.toUtf8() + '\n') < 0)
+        return {marker + QStringLiteral(": ") + file.errorString()};
+    return {};
+}
+
+} // namespace DataFolder
