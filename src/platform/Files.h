@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+class QFile;
+
+// Reading files and folders that players fill with whatever they download: only regular files are ever
+// opened, nothing blocks on a pipe or a device, every read is bounded, and names keep their bytes
+// (core/FileNames) so a listed name opens exactly the file it came from.
+namespace Platform {
+
+enum class OpenResult {
+    Ok,
+    Missing,    // no such file, or a folder on its way is missing
+    NotRegular, // a folder, pipe, socket or device (or a link to one)
+    TooLarge,   // more bytes than the caller accepts
+    Failed,     // anything else: no permission, an input/output error
+};
+
+// Opens a regular file for reading, refusing everything else before it is opened. `file` is opened on
+// success only. `error` (optional) gets the system's reason for Failed.
+[[nodiscard]] OpenResult openRegularFile(const QString& path, QFile& file, qint64 maxBytes,
+                                         QString* error = nullptr);
+
+// Reads the whole of an opened file, refusing more than `maxBytes` (a file may grow while it is read).
+[[nodiscard]] OpenResult readAll(QFile& file, qint64 maxBytes, QByteArray& bytes);
+
+// What a path names, following links: Missing, NotRegular for a folder or special file, Ok for a
+// regular file, Failed when it cannot be told (no permission to search a folder on the way).
+[[nodiscard]] OpenResult statRegularFile(const QString& path, qint64* size = nullptr);
+
+struct FolderEntry {
+    QString name;          // as core/FileNames keeps it
+    bool isFile = false;   // a regular file, or a link to one
+    bool isFolder = false; // a folder, or a link to one
+    bool hidden = false;
+};
+
+// The entries of a folder, in no particular order, without "." and "..". Empty when the folder cannot
+// be read.
+[[nodiscard]] QList<FolderEntry> listFolder(const QString& folder);
+
+// Whether the path is a folder (following links).
+[[nodiscard]] bool isFolder(const QString& path);
+
+// The bytes (Linux) or text (Windows) the system takes for a path.
+[[nodiscard]] QByteArray nativePath(const QString& path);
+
+} // namespace Platform

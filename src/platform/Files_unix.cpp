@@ -1,0 +1,108 @@
+#include "platform/Files.h"
+
+#include "core/FileNames.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Platform {
+
+namespace {
+
+OpenResult fromErrno(int error) {
+    return error == ENOENT || error == ENOTDIR ? OpenResult::Missing : OpenResult::Failed;
+}
+
+} // namespace
+
+QByteArray nativePath(const QString& path) {
+    return FileNames::toBytes(path);
+}
+
+OpenResult statRegularFile(const QString& path, qint64* size) {
+    struct stat st {};
+    if (::stat(nativePath(path).constData(), &st) != 0)
+        return fromErrno(errno);
+    if (!S_ISREG(st.st_mode))
+        return OpenResult::NotRegular;
+    if (size)
+        *size = st.st_size;
+    return OpenResult::Ok;
+}
+
+OpenResult openRegularFile(const QString& path, QFile& file, qint64 maxBytes, QString* error) {
+    const QByteArray native = nativePath(path);
+    // Looked at before opening: opening some devices already does something.
+    struct stat st {};
+    if (::stat(native.constData(), &st) != 0) {
+        if (error)
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+        return fromErrno(errno);
+    }
+    if (!S_ISREG(st.st_mode))
+        return OpenResult::NotRegular;
+    // Non-blocking, so a pipe put in the file's place meanwhile cannot hold the open; checked again on
+    // what was actually opened.
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        const int e = errno;
+        if (error)
+            *error = QString::fromLocal8Bit(std::strerror(e));
+        return fromErrno(e);
+    }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return OpenResult::NotRegular;
+    }
+    if (st.st_size > maxBytes) {
+        ::close(fd);
+        return OpenResult::TooLarge;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags != -1)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        if (error)
+            *error = file.errorString();
+        return OpenResult::Failed;
+    }
+    return OpenResult::Ok;
+}
+
+QList<FolderEntry> listFolder(const QString& folder) {
+    QList<FolderEntry> entries;
+    DIR* dir = ::opendir(nativePath(folder).constData());
+    if (!dir)
+        return entries;
+    const int dfd = ::dirfd(dir);
+    while (const dirent* e = ::readdir(dir)) {
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
+            continue;
+        FolderEntry entry;
+        entry.name = FileNames::fromBytes(e->d_name);
+        entry.hidden = e->d_name[0] == '.';
+        // The entry's own type is not enough: a link counts as what it points at.
+        struct stat st {};
+        if (::fstatat(dfd, e->d_name, &st, 0) == 0) {
+            entry.isFile = S_ISREG(st.st_mode);
+            entry.isFolder = S_ISDIR(st.st_mode);
+        }
+        entries.append(std::move(entry));
+    }
+    ::closedir(dir);
+    return entries;
+}
+
+bool isFolder(const QString& path) {
+    struct stat st {};
+    return ::stat(nativePath(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+} // namespace Platform

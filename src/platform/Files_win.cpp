@@ -1,0 +1,56 @@
+#include "platform/Files.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+namespace Platform {
+
+QByteArray nativePath(const QString& path) {
+    return path.toUtf8();
+}
+
+OpenResult statRegularFile(const QString& path, qint64* size) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return OpenResult::Missing;
+    if (!info.isFile())
+        return OpenResult::NotRegular;
+    if (size)
+        *size = info.size();
+    return OpenResult::Ok;
+}
+
+OpenResult openRegularFile(const QString& path, QFile& file, qint64 maxBytes, QString* error) {
+    // Windows has no pipes or devices among ordinary paths; a folder is what can stand in a file's place.
+    const OpenResult kind = statRegularFile(path);
+    if (kind != OpenResult::Ok)
+        return kind;
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return QFileInfo::exists(path) ? OpenResult::Failed : OpenResult::Missing;
+    }
+    if (file.size() > maxBytes) {
+        file.close();
+        return OpenResult::TooLarge;
+    }
+    return OpenResult::Ok;
+}
+
+QList<FolderEntry> listFolder(const QString& folder) {
+    QList<FolderEntry> entries;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        const QFileInfo info = it.nextFileInfo();
+        entries.append({info.fileName(), info.isFile(), info.isDir(), info.isHidden()});
+    }
+    return entries;
+}
+
+bool isFolder(const QString& path) {
+    return QFileInfo(path).isDir();
+}
+
+} // namespace Platform
