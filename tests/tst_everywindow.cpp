@@ -24,6 +24,7 @@
 #include <QTest>
 
 #include <functional>
+#include <memory>
 
 // What every window shares, checked over all of them at once: keyboard order, screen-reader names,
 // frame captions, and the message box.
@@ -32,6 +33,7 @@ class tst_EveryWindow : public QObject {
 private slots:
     void initTestCase();
     void cleanup() { TestSupport::unloadAllForms(); }
+    void cleanupTestCase() { folder_.reset(); }
 
     void tabCyclesThroughEveryControl_data() { windows_data(); }
     void tabCyclesThroughEveryControl();
@@ -42,7 +44,7 @@ private slots:
 
 private:
     static void windows_data();
-    TestSupport::ProgramFolder* folder_ = nullptr;
+    std::unique_ptr<TestSupport::ProgramFolder> folder_;
 };
 
 using Opener = std::function<FormBase*()>;
@@ -51,7 +53,7 @@ Q_DECLARE_METATYPE(Opener)
 void tst_EveryWindow::initTestCase() {
     TestSupport::initApplication();
     // Every data file the windows load at opening is there, so no message box stands in the way.
-    folder_ = new TestSupport::ProgramFolder;
+    folder_ = std::make_unique<TestSupport::ProgramFolder>();
     folder_->writeCp950(QStringLiteral("合成表.txt"), QStringLiteral("甲\r\n乙\r\n"));
     folder_->writeCp950(QStringLiteral("料理藥品.txt"), QStringLiteral("丙\r\n"));
     folder_->writeCp950(QStringLiteral("心得文章/一.txt"), QStringLiteral("文\r\n"));

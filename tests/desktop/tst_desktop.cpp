@@ -14,13 +14,18 @@
 #include <QScreen>
 #include <QTest>
 
+#include <memory>
+
 // What only a real desktop shows: window-manager frames, placement, focus and keyboard order. Runs on
 // Xvfb with openbox (scripts/with-desktop.sh); clicks and keys are real X events (XTEST, by xdotool).
 class tst_Desktop : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void cleanupTestCase() { TestSupport::unloadAllForms(); }
+    void cleanupTestCase() {
+        TestSupport::unloadAllForms();
+        messages_.reset();
+    }
 
     void placedByTheRule_data();
     void placedByTheRule();
@@ -31,7 +36,7 @@ private slots:
 
 private:
     Form1* menu_ = nullptr;
-    TestSupport::MessageRecorder* messages_ = nullptr;
+    std::unique_ptr<TestSupport::MessageRecorder> messages_;
 };
 
 namespace {
@@ -81,7 +86,7 @@ bool placedAt(const QWidget* w, QPoint wantedTw) {
 void tst_Desktop::initTestCase() {
     TestSupport::initApplication();
     Module1::setProgramFolder(qEnvironmentVariable("QMQUERY_SOURCE_DIR") + QStringLiteral("/data"));
-    messages_ = new TestSupport::MessageRecorder;
+    messages_ = std::make_unique<TestSupport::MessageRecorder>();
     menu_ = FormBase::open<Form1>();
     QVERIFY(QTest::qWaitForWindowExposed(menu_));
     QTRY_VERIFY(placedAt(menu_, {100, 80}));
