@@ -1,9 +1,47 @@
 #include "widgets/ListBox.h"
 
-#include <QStringListModel>
+#include <QAbstractListModel>
 #include <QTimer>
 
-ListBox::ListBox(QWidget* parent) : QListView(parent), model_(new QStringListModel(this)) {
+class ListBoxModel : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : int(items.size());
+    }
+
+    [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || index.row() >= items.size())
+            return {};
+        if (role == Qt::EditRole)
+            return items[index.row()];
+        if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
+            return {};
+        const QString& text = index.row() < shown.size() ? shown[index.row()] : items[index.row()];
+        if (text.size() <= ListBox::kShownChars)
+            return text;
+        return QStringView(text).left(ListBox::kShownChars).toString() + QChar(0x2026);
+    }
+
+    void append(const QString& item) {
+        beginInsertRows({}, int(items.size()), int(items.size()));
+        items.append(item);
+        endInsertRows();
+    }
+
+    void reset(QStringList newItems, QStringList newShown) {
+        beginResetModel();
+        items = std::move(newItems);
+        shown = std::move(newShown);
+        endResetModel();
+    }
+
+    QStringList items;
+    QStringList shown;
+};
+
+ListBox::ListBox(QWidget* parent) : QListView(parent), model_(new ListBoxModel(this)) {
     setModel(model_);
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -37,31 +75,29 @@ void ListBox::matchCurrentToPick() {
 }
 
 void ListBox::clear() {
-    model_->setStringList({});
+    model_->reset({}, {});
 }
 
 void ListBox::addItem(const QString& text) {
-    const int row = model_->rowCount();
-    model_->insertRows(row, 1);
-    model_->setData(model_->index(row), text);
+    model_->append(text);
 }
 
-void ListBox::setItems(QStringList items) {
-    model_->setStringList(std::move(items));
+void ListBox::setItems(QStringList items, QStringList shown) {
+    model_->reset(std::move(items), std::move(shown));
 }
 
 QStringList ListBox::items() const {
-    return model_->stringList();
+    return model_->items;
 }
 
 int ListBox::listCount() const {
-    return model_->rowCount();
+    return int(model_->items.size());
 }
 
 QString ListBox::itemText(int index) const {
-    if (index < 0 || index >= model_->rowCount())
+    if (index < 0 || index >= model_->items.size())
         return {};
-    return model_->data(model_->index(index)).toString();
+    return model_->items[index];
 }
 
 int ListBox::listIndex() const {
@@ -70,7 +106,7 @@ int ListBox::listIndex() const {
 }
 
 void ListBox::setListIndex(int index) {
-    if (index < 0 || index >= model_->rowCount()) {
+    if (index < 0 || index >= listCount()) {
         setCurrentIndex({});
         clearSelection();
         return;

@@ -3,18 +3,23 @@
 #include <QListView>
 #include <QStringList>
 
-class QStringListModel;
+class ListBoxModel;
 
-// A list box: one text item per row, unsorted. Built on a uniform-size view over a string model so that
-// a file of many thousand lines fills it in one batch.
+// A list box: one text item per row, unsorted. Built on a uniform-size view over its own model so that
+// a file of many thousand lines fills it in one batch. A row shows at most kShownChars characters of its
+// item (painting a line of megabytes would freeze the window); the item itself stays whole.
 class ListBox : public QListView {
     Q_OBJECT
 public:
     explicit ListBox(QWidget* parent = nullptr);
 
+    static constexpr qsizetype kShownChars = 1000;
+
     void clear();
     void addItem(const QString& text);
-    void setItems(QStringList items);
+    // `shown`, when given, is what each row shows instead of its item (a file's name as the player reads
+    // it, for instance).
+    void setItems(QStringList items, QStringList shown = {});
     [[nodiscard]] QStringList items() const;
     [[nodiscard]] int listCount() const;
     [[nodiscard]] QString itemText(int index) const;
@@ -35,5 +40,5 @@ private:
     // The highlighted row is always the picked one (or none), so the keys act on what the player sees.
     void matchCurrentToPick();
 
-    QStringListModel* model_;
+    ListBoxModel* model_;
 };
