@@ -11,6 +11,8 @@ private slots:
     void decode();
     void splitLines_data();
     void splitLines();
+    void piecesReadAsWhole_data();
+    void piecesReadAsWhole();
     void trimSpaces_data();
     void trimSpaces();
     void dataPath_data();
@@ -73,6 +75,38 @@ void tst_DataText::splitLines() {
     QFETCH(QString, text);
     QFETCH(QStringList, lines);
     QCOMPARE(DataText::splitLines(text), lines);
+}
+
+void tst_DataText::piecesReadAsWhole_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("cp950 with CR LF") << QByteArray("\xA4\x40"
+                                                    "a\r\n\xA4\x40\r\n\r\nb\xF9\xF9\r");
+    QTest::newRow("cp950 cut-off lead byte") << QByteArray("ab\r\n\xA4\x40\xA4");
+    QTest::newRow("utf8") << QStringLiteral("劍士\r\n\n弓箭手\r😀").toUtf8();
+    QTest::newRow("utf8 mark") << QByteArray("\xEF\xBB\xBF") + QStringLiteral("一\r\n二").toUtf8();
+    QTest::newRow("utf16le mark") << QByteArray("\xFF\xFE\x00\x4E\r\x00\n\x00\x41\x00", 10);
+    QTest::newRow("CR then LF lines") << QByteArray("a\r\rb\n\nc\r\n");
+}
+
+// A file read piece by piece, cut anywhere, gives what it gives read whole.
+void tst_DataText::piecesReadAsWhole() {
+    QFETCH(QByteArray, bytes);
+    const QStringList whole = DataText::splitLines(DataText::decode(bytes));
+    for (qsizetype cut = 0; cut <= bytes.size(); ++cut) {
+        const QByteArrayView first = QByteArrayView(bytes).first(cut);
+        const QByteArrayView second = QByteArrayView(bytes).sliced(cut);
+        DataText::EncodingSniffer sniffer;
+        sniffer.feed(first);
+        sniffer.feed(second);
+        DataText::Decoder decoder(sniffer.result());
+        DataText::LineSplitter splitter;
+        QStringList lines;
+        splitter.feed(decoder.decode(first), lines);
+        splitter.feed(decoder.decode(second), lines);
+        splitter.feed(decoder.finish(), lines);
+        splitter.finish(lines);
+        QVERIFY2(lines == whole, qPrintable(QStringLiteral("cut at %1").arg(cut)));
+    }
 }
 
 void tst_DataText::trimSpaces_data() {

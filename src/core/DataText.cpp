@@ -5,54 +5,6 @@
 
 namespace DataText {
 
-namespace {
-
-// True when the bytes are well-formed UTF-8 and at least one sequence is multi-byte.
-bool isMultiByteUtf8(QByteArrayView bytes) {
-    bool sawMultiByte = false;
-    const qsizetype n = bytes.size();
-    for (qsizetype i = 0; i < n;) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        int extra = 0;
-        char32_t cp = 0;
-        char32_t minimum = 0;
-        if ((c & 0xE0) == 0xC0) {
-            extra = 1;
-            cp = c & 0x1F;
-            minimum = 0x80;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2;
-            cp = c & 0x0F;
-            minimum = 0x800;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3;
-            cp = c & 0x07;
-            minimum = 0x10000;
-        } else {
-            return false;
-        }
-        if (i + extra >= n)
-            return false;
-        for (int k = 1; k <= extra; ++k) {
-            const auto cc = static_cast<unsigned char>(bytes[i + k]);
-            if ((cc & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        sawMultiByte = true;
-        i += extra + 1;
-    }
-    return sawMultiByte;
-}
-
-} // namespace
-
 QString decodeCp950(QByteArrayView bytes) {
     // "cp950" under ICU is IBM's table (F9F9..F9FE become private-use); "windows-950" is the one
     // Windows editors write.
@@ -77,39 +29,155 @@ QString decodeCp950(QByteArrayView bytes) {
     return text;
 }
 
-QString decode(const QByteArray& bytes) {
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
-        QStringDecoder d(QStringConverter::Utf8);
-        return d.decode(QByteArrayView(bytes).sliced(3));
+void EncodingSniffer::feed(QByteArrayView piece) {
+    if (head_.size() < 3)
+        head_ += piece.first(qMin<qsizetype>(3 - head_.size(), piece.size()));
+    for (const char ch : piece) {
+        if (!valid_)
+            return;
+        const auto c = static_cast<unsigned char>(ch);
+        if (pending_ > 0) {
+            if ((c & 0xC0) != 0x80) {
+                valid_ = false;
+                return;
+            }
+            cp_ = (cp_ << 6) | (c & 0x3F);
+            if (--pending_ == 0) {
+                if (cp_ < minimum_ || cp_ > 0x10FFFF || (cp_ >= 0xD800 && cp_ <= 0xDFFF))
+                    valid_ = false;
+                multiByte_ = true;
+            }
+            continue;
+        }
+        if (c < 0x80)
+            continue;
+        if ((c & 0xE0) == 0xC0)
+            pending_ = 1, cp_ = c & 0x1F, minimum_ = 0x80;
+        else if ((c & 0xF0) == 0xE0)
+            pending_ = 2, cp_ = c & 0x0F, minimum_ = 0x800;
+        else if ((c & 0xF8) == 0xF0)
+            pending_ = 3, cp_ = c & 0x07, minimum_ = 0x10000;
+        else
+            valid_ = false;
     }
-    if (bytes.startsWith("\xFF\xFE")) {
-        QStringDecoder d(QStringConverter::Utf16LE);
-        return d.decode(QByteArrayView(bytes).sliced(2));
+}
+
+Encoding EncodingSniffer::result() const {
+    if (head_.startsWith("\xEF\xBB\xBF"))
+        return Encoding::Utf8Bom;
+    if (head_.startsWith("\xFF\xFE"))
+        return Encoding::Utf16LE;
+    if (head_.startsWith("\xFE\xFF"))
+        return Encoding::Utf16BE;
+    return valid_ && pending_ == 0 && multiByte_ ? Encoding::Utf8 : Encoding::Cp950;
+}
+
+namespace {
+
+QStringDecoder unicodeDecoder(Encoding e) {
+    switch (e) {
+    case Encoding::Utf16LE:
+        return QStringDecoder(QStringConverter::Utf16LE);
+    case Encoding::Utf16BE:
+        return QStringDecoder(QStringConverter::Utf16BE);
+    default:
+        return QStringDecoder(QStringConverter::Utf8);
     }
-    if (bytes.startsWith("\xFE\xFF")) {
-        QStringDecoder d(QStringConverter::Utf16BE);
-        return d.decode(QByteArrayView(bytes).sliced(2));
+}
+
+} // namespace
+
+Decoder::Decoder(Encoding encoding) : encoding_(encoding), unicode_(unicodeDecoder(encoding)) {
+    markLeft_ = encoding == Encoding::Utf8Bom                                      ? 3
+                : (encoding == Encoding::Utf16LE || encoding == Encoding::Utf16BE) ? 2
+                                                                                   : 0;
+}
+
+QString Decoder::decode(QByteArrayView piece) {
+    if (markLeft_ > 0) {
+        const qsizetype skip = qMin(markLeft_, piece.size());
+        piece = piece.sliced(skip);
+        markLeft_ -= skip;
     }
-    if (isMultiByteUtf8(bytes))
-        return QString::fromUtf8(bytes);
+    if (encoding_ != Encoding::Cp950)
+        return unicode_.decode(piece);
+    // A lead byte at the end of the piece waits for its trail byte.
+    QByteArray bytes = carry_ + piece.toByteArray();
+    carry_.clear();
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c >= 0x81 && c <= 0xFE) {
+            if (i + 1 == bytes.size())
+                break;
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+    if (i < bytes.size()) {
+        carry_ = bytes.sliced(i);
+        bytes.truncate(i);
+    }
     return decodeCp950(bytes);
+}
+
+QString Decoder::finish() {
+    if (encoding_ != Encoding::Cp950 || carry_.isEmpty())
+        return {};
+    const QString rest = decodeCp950(carry_);
+    carry_.clear();
+    return rest;
+}
+
+void LineSplitter::feed(QStringView piece, QStringList& lines) {
+    qsizetype start = 0;
+    const qsizetype n = piece.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = piece[i];
+        if (c != u'\r' && c != u'\n') {
+            afterCr_ = false;
+            continue;
+        }
+        // The LF of a CR LF split by a piece's end belongs to the line already ended.
+        if (c == u'\n' && afterCr_ && i == start) {
+            afterCr_ = false;
+            start = i + 1;
+            continue;
+        }
+        partial_ += piece.sliced(start, i - start);
+        lines.append(std::move(partial_));
+        partial_ = QString();
+        const bool crLf = c == u'\r' && i + 1 < n && piece[i + 1] == u'\n';
+        if (crLf)
+            ++i;
+        afterCr_ = c == u'\r' && !crLf && i + 1 == n;
+        start = i + 1;
+    }
+    partial_ += piece.sliced(start);
+}
+
+void LineSplitter::finish(QStringList& lines) {
+    if (!partial_.isEmpty())
+        lines.append(std::move(partial_));
+    partial_ = QString();
+    afterCr_ = false;
+}
+
+QString decode(const QByteArray& bytes) {
+    EncodingSniffer sniffer;
+    sniffer.feed(bytes);
+    Decoder decoder(sniffer.result());
+    QString text = decoder.decode(bytes);
+    text += decoder.finish();
+    return text;
 }
 
 QStringList splitLines(QStringView text) {
     QStringList lines;
-    const qsizetype n = text.size();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (c == u'\r' || c == u'\n') {
-            lines.append(text.sliced(start, i - start).toString());
-            if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
-                ++i;
-            start = i + 1;
-        }
-    }
-    if (start < n)
-        lines.append(text.sliced(start).toString());
+    LineSplitter splitter;
+    splitter.feed(text, lines);
+    splitter.finish(lines);
     return lines;
 }
 
