@@ -5,6 +5,8 @@
 #include "widgets/TextBox.h"
 #include "widgets/Twips.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QScrollBar>
 #include <QTest>
 
@@ -150,9 +152,12 @@ void tst_Form3Form7::pickShowsLineInFull() {
     QFETCH(int, window);
     QFETCH(QString, indented);
     const QString longLine = QStringLiteral("長行") + QString(300, u'料');
+    // Longer than a text block holds: the box keeps it in pieces, and gives it back whole.
+    const QString hugeLine = QStringLiteral("巨") + QString(2 * TextBox::kBlockChars + 5, u'x') + u'尾';
     ProgramFolder folder;
-    folder.writeCp950(fileOf(window), longLine + QStringLiteral("\r\n    ※附註\r\n"));
+    folder.writeCp950(fileOf(window), longLine + QStringLiteral("\r\n    ※附註\r\n") + hugeLine);
     const ListWindow w = openWindow(window);
+    QVERIFY(QTest::qWaitForWindowActive(w.form));
     const QRect first = w.list->visualRect(w.list->model()->index(0, 0));
     QTest::mouseClick(w.list->viewport(), Qt::LeftButton, {}, first.center());
     QCOMPARE(w.text->text(), longLine);
@@ -160,8 +165,15 @@ void tst_Form3Form7::pickShowsLineInFull() {
     QCOMPARE(w.text->document()->lineCount(), 1);
     QVERIFY(w.text->horizontalScrollBar()->maximum() > 0);
     w.list->setFocus();
-    QTest::keyClick(w.list, Qt::Key_Down);
+    TestSupport::press(Qt::Key_Down);
     QCOMPARE(w.text->text(), indented);
+    TestSupport::press(Qt::Key_Down);
+    QCOMPARE(w.text->text(), hugeLine);
+    QCOMPARE(w.list->model()->index(2, 0).data().toString().size(), ListBox::kShownChars + 1);
+    w.text->setFocus();
+    TestSupport::press(Qt::ControlModifier | Qt::Key_A);
+    TestSupport::press(Qt::ControlModifier | Qt::Key_C);
+    QCOMPARE(QGuiApplication::clipboard()->text(), hugeLine);
 }
 
 void tst_Form3Form7::missingFile_data() {

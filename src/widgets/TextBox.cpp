@@ -1,14 +1,54 @@
 #include "widgets/TextBox.h"
 
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
 
 namespace {
-QString toWidget(QString text) {
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    return text;
+
+// Marks a block that carries on the line of the block before it.
+constexpr int kContinued = 1;
+
+// The widget's text for `text`: lines end at LF (CR LF becomes LF), and a line longer than a block may
+// hold goes on in further blocks, whose numbers (counted from the block the text starts in) are noted.
+// `column` is where the text starts in its first block.
+QString toWidget(const QString& text, qsizetype column, QList<int>& continued) {
+    QString out = text;
+    out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    if (column + out.size() <= TextBox::kBlockChars)
+        return out;
+    QString split;
+    split.reserve(out.size() + out.size() / TextBox::kBlockChars + 1);
+    int block = 0;
+    qsizetype filled = column;
+    qsizetype start = 0;
+    while (start <= out.size()) {
+        qsizetype end = out.indexOf(u'\n', start);
+        if (end < 0)
+            end = out.size();
+        for (qsizetype at = start; at < end;) {
+            if (filled == TextBox::kBlockChars) {
+                split += u'\n';
+                continued.append(++block);
+                filled = 0;
+            }
+            const qsizetype take = qMin(end - at, TextBox::kBlockChars - filled);
+            split += QStringView(out).sliced(at, take);
+            filled += take;
+            at += take;
+        }
+        if (end == out.size())
+            break;
+        split += u'\n';
+        ++block;
+        filled = 0;
+        start = end + 1;
+    }
+    return split;
 }
+
 } // namespace
 
 TextBox::TextBox(QWidget* parent, ScrollBars bars) : QPlainTextEdit(parent) {
@@ -19,19 +59,74 @@ TextBox::TextBox(QWidget* parent, ScrollBars bars) : QPlainTextEdit(parent) {
 }
 
 QString TextBox::text() const {
-    QString t = toPlainText();
-    t.replace(u'\n', QLatin1String("\r\n"));
+    if (!continued_) {
+        QString t = toPlainText();
+        t.replace(u'\n', QLatin1String("\r\n"));
+        return t;
+    }
+    return joined(document()->firstBlock(), document()->lastBlock(), 0, -1, QStringLiteral("\r\n"));
+}
+
+QString TextBox::joined(QTextBlock first, const QTextBlock& last, qsizetype from, qsizetype to,
+                        const QString& lineEnd) const {
+    QString t;
+    for (QTextBlock b = first; b.isValid(); b = b.next()) {
+        if (b != first && b.userState() != kContinued)
+            t += lineEnd;
+        const QString text = b.text();
+        const qsizetype begin = b == first ? from : 0;
+        const qsizetype end = b == last && to >= 0 ? to : text.size();
+        t += QStringView(text).sliced(begin, qMax<qsizetype>(0, end - begin));
+        if (b == last)
+            break;
+    }
     return t;
 }
 
 void TextBox::setText(const QString& text) {
-    setPlainText(toWidget(text));
+    QList<int> continued;
+    setPlainText(toWidget(text, 0, continued));
+    continued_ = !continued.isEmpty();
+    markContinued(document()->firstBlock(), continued);
 }
 
 void TextBox::appendText(const QString& text) {
     QTextCursor c(document());
     c.movePosition(QTextCursor::End);
-    c.insertText(toWidget(text));
+    const QTextBlock start = c.block();
+    QList<int> continued;
+    const QString widgetText = toWidget(text, start.length() - 1, continued);
+    const int startNumber = start.blockNumber();
+    c.insertText(widgetText);
+    if (!continued.isEmpty()) {
+        continued_ = true;
+        markContinued(document()->findBlockByNumber(startNumber), continued);
+    }
+}
+
+void TextBox::markContinued(QTextBlock block, const QList<int>& numbers) {
+    int number = 0;
+    for (int wanted : numbers) {
+        while (block.isValid() && number < wanted) {
+            block = block.next();
+            ++number;
+        }
+        if (block.isValid())
+            block.setUserState(kContinued);
+    }
+}
+
+QMimeData* TextBox::createMimeDataFromSelection() const {
+    const QTextCursor c = textCursor();
+    if (!continued_ || !c.hasSelection())
+        return QPlainTextEdit::createMimeDataFromSelection();
+    // A long line held in several blocks is copied as the one line it is.
+    const QTextBlock first = document()->findBlock(c.selectionStart());
+    const QTextBlock last = document()->findBlock(c.selectionEnd());
+    auto* data = new QMimeData;
+    data->setText(joined(first, last, c.selectionStart() - first.position(),
+                         c.selectionEnd() - last.position(), QStringLiteral("\n")));
+    return data;
 }
 
 void TextBox::keyPressEvent(QKeyEvent* event) {

@@ -1,17 +1,25 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <QTextBlock>
 
 // A multi-line text box. Its text uses CR LF between lines, as the data files and the windows that
-// read characters by position expect; the widget itself stores plain line breaks.
+// read characters by position expect; the widget itself stores plain line breaks. A line longer than
+// kBlockChars is held in several blocks, so that a line of megabytes is laid out a piece at a time
+// instead of freezing the window; text() and copying give it back as the one line it is.
 class TextBox : public QPlainTextEdit {
     Q_OBJECT
 public:
     enum ScrollBars { None = 0, Horizontal = 1, Vertical = 2, Both = 3 };
+    static constexpr qsizetype kBlockChars = 10000;
 
     explicit TextBox(QWidget* parent = nullptr, ScrollBars bars = None);
 
     [[nodiscard]] QString text() const;
+    void clear() {
+        QPlainTextEdit::clear();
+        continued_ = false;
+    }
     void setText(const QString& text);
     // Appends at the end without rebuilding the whole document.
     void appendText(const QString& text);
@@ -19,4 +27,14 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    [[nodiscard]] QMimeData* createMimeDataFromSelection() const override;
+
+private:
+    static void markContinued(QTextBlock block, const QList<int>& numbers);
+    // The text from `from` in `first` to `to` in `last` (-1: its end), long lines joined again.
+    [[nodiscard]] QString joined(QTextBlock first, const QTextBlock& last, qsizetype from, qsizetype to,
+                                 const QString& lineEnd) const;
+
+    // Whether some block carries on a long line (so text() must join blocks itself).
+    bool continued_ = false;
 };
