@@ -37,6 +37,12 @@ public:
         std::fflush(stdout);
         over_ = over_ || r > bar;
     }
+    // Prints one time that must stay within an absolute bound (a freeze the player would feel).
+    void within(const char* what, double ms, double boundMs) {
+        std::printf("%-68s %9.1f ms (bound %.0f ms) %s\n", what, ms, boundMs, ms <= boundMs ? "ok" : "OVER");
+        std::fflush(stdout);
+        over_ = over_ || ms > boundMs;
+    }
     void value(const char* what, double v, const char* unit) {
         std::printf("%-68s %9.1f %s\n", what, v, unit);
         std::fflush(stdout);

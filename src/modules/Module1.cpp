@@ -4,6 +4,7 @@
 #include "core/Placement.h"
 #include "forms/FormBase.h"
 #include "modules/StartUp.h"
+#include "modules/TextLoad.h"
 #include "widgets/AppStyle.h"
 #include "widgets/ListBox.h"
 #include "widgets/TextBox.h"
@@ -69,21 +70,8 @@ void reportMissing(const QString& fileName, QWidget* parent) {
            MsgButtons::Ok, MsgIcon::None, parent);
 }
 
-// Reads a data file whole; false when it is missing, a folder, or unreadable.
-bool readDataFile(const QString& fileName, QByteArray& bytes) {
-    const QString path = DataText::dataPath(programFolder(), fileName);
-    if (QFileInfo(path).isDir())
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    bytes = file.readAll();
-    return file.error() == QFileDevice::NoError;
-}
-
-// Each target carries the number of its newest load; an older load that sees a newer number stops
-// appending. Kept on the target itself, so it goes with it.
-const char* const kLoadProperty = "qmquery_load";
+// The load in progress on a text box: a newer load into the same box stops it.
+const char* const kLoadName = "qmquery_load";
 
 } // namespace
 
@@ -157,80 +145,68 @@ MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, QWidget*
     return MsgResult::Ok;
 }
 
-void LoadListFile(const QString& fileName, ListBox* target, bool trimLines) {
+void LoadListFile(const TextLoad::DataFile& file, ListBox* target, bool trimLines) {
     target->clear();
-    QByteArray bytes;
-    if (!readDataFile(fileName, bytes)) {
-        reportMissing(fileName, target->window());
+    QFile data;
+    QStringList lines;
+    if (!TextLoad::open(TextLoad::locate(programFolder(), file), data) ||
+        !TextLoad::readLines(data, trimLines, lines)) {
+        reportMissing(file.shown, target->window());
         return;
-    }
-    QStringList lines = DataText::splitLines(DataText::decode(bytes));
-    if (trimLines) {
-        for (QString& line : lines)
-            line = DataText::trimSpaces(line);
     }
     target->setItems(std::move(lines));
 }
 
-void LoadTextFile(const QString& fileName, TextBox* target, bool trimLines, const QString& progressPrefix,
-                  QLabel* progressLabel, const QString& progressSuffix) {
-    const quint64 generation = target->property(kLoadProperty).toULongLong() + 1;
-    target->setProperty(kLoadProperty, generation);
-    QPointer<TextBox> box(target);
+void LoadTextFile(const TextLoad::DataFile& file, TextBox* target, bool trimLines,
+                  const QString& progressPrefix, QLabel* progressLabel, const QString& progressSuffix) {
+    // The newest load into a box wins: an older one stops and gives back what it holds.
+    delete target->findChild<TextLoad::Progressive*>(QLatin1String(kLoadName), Qt::FindDirectChildrenOnly);
     target->clear();
-    QByteArray bytes;
-    if (!readDataFile(fileName, bytes)) {
-        reportMissing(fileName, target->window());
+    auto data = std::make_unique<QFile>();
+    if (!TextLoad::open(TextLoad::locate(programFolder(), file), *data)) {
+        reportMissing(file.shown, target->window());
         return;
     }
-    QStringList lines = DataText::splitLines(DataText::decode(bytes));
-    bytes.clear();
-
     const bool progress = !progressSuffix.isEmpty() && progressLabel;
     if (!progress) {
+        QStringList lines;
+        if (!TextLoad::readLines(*data, trimLines, lines)) {
+            reportMissing(file.shown, target->window());
+            return;
+        }
         QString text;
         qsizetype size = 0;
         for (const QString& line : lines)
             size += line.size() + 1;
         text.reserve(size);
         for (const QString& line : lines) {
-            text += trimLines ? DataText::trimSpaces(line) : line;
+            text += line;
             text += u'\n';
         }
-        target->setPlainText(text);
+        target->setText(text);
         return;
     }
 
+    // Read and decoded on a worker; the text grows and the label counts as the lines arrive, and the
+    // window stays live meanwhile.
+    auto* load = new TextLoad::Progressive(std::move(data), trimLines, target);
+    load->setObjectName(QLatin1String(kLoadName));
     QPointer<QLabel> label(progressLabel);
-    const auto stillCurrent = [&] {
-        if (!box || !label || quitting())
-            return false;
-        if (auto* form = qobject_cast<FormBase*>(box->window()); form && form->isUnloading())
-            return false;
-        return box->property(kLoadProperty).toULongLong() == generation;
-    };
-    // Painting and laying out every line would cost far more than the load: lines gather and reach the
-    // pane whenever events run, about as often as the screen refreshes.
-    QElapsedTimer sincePump;
-    sincePump.start();
-    QString pending;
-    qsizetype count = 0;
-    for (const QString& line : lines) {
-        ++count;
-        label->setText(progressPrefix + QString::number(count) + progressSuffix);
-        pending += trimLines ? DataText::trimSpaces(line) : line;
-        pending += u'\n';
-        if (count == 1 || sincePump.elapsed() >= 16) {
-            box->appendText(pending);
-            pending.clear();
-            QCoreApplication::processEvents();
-            sincePump.restart();
-            if (!stillCurrent())
-                return;
-        }
-    }
-    box->appendText(pending);
-    QCoreApplication::processEvents();
+    auto count = std::make_shared<qsizetype>(0);
+    QObject::connect(
+        load, &TextLoad::Progressive::batch, target,
+        [target, label, count, progressPrefix, progressSuffix](const QString& text, qsizetype lines) {
+            target->appendText(text);
+            *count += lines;
+            if (label)
+                label->setText(progressPrefix + QString::number(*count) + progressSuffix);
+        });
+    const QString shown = file.shown;
+    QObject::connect(load, &TextLoad::Progressive::finished, target, [load, target, shown](bool ok) {
+        load->deleteLater();
+        if (!ok)
+            reportMissing(shown, target->window());
+    });
 }
 
 QMargins frameMargins(const QWidget* window) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "modules/TextLoad.h"
+
 #include <QMargins>
 #include <QString>
 
@@ -46,13 +48,14 @@ void setMessageHandler(MsgHandler handler);
 MsgResult MsgBox(const QString& text, MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None,
                  QWidget* parent = nullptr);
 
-// Fills `target` with the lines of a data file, one item per line.
-void LoadListFile(const QString& fileName, ListBox* target, bool trimLines);
+// Fills `target` with the lines of a data file, one item per line. `file` is the relative name, with
+// folders separated by backslashes, or a listed name (TextLoad::DataFile::listed).
+void LoadListFile(const TextLoad::DataFile& file, ListBox* target, bool trimLines);
 
 // Fills `target` with the whole data file, each line followed by a line break. With a non-empty
-// `progressSuffix`, the text grows line by line, `progressLabel` counts the lines and pending events
-// run in between; a newer load into the same target stops an older one.
-void LoadTextFile(const QString& fileName, TextBox* target, bool trimLines,
+// `progressSuffix`, the file is read on a worker: the text grows batch by batch, `progressLabel` counts
+// the lines, and the call returns at once; a newer load into the same target stops an older one.
+void LoadTextFile(const TextLoad::DataFile& file, TextBox* target, bool trimLines,
                   const QString& progressPrefix = {}, QLabel* progressLabel = nullptr,
                   const QString& progressSuffix = {});
 
