@@ -1,4 +1,5 @@
 #include "core/ArticleList.h"
+#include "forms/Form10.h"
 
 #include <QDir>
 #include <QFile>
@@ -59,7 +60,7 @@ void tst_Articles::titles() {
     QFETCH(QString, file);
     QCOMPARE(ArticleList::titleOf(name), title);
     if (!title.isEmpty())
-        QCOMPARE(ArticleList::articleFile(title, {"other.txt", name}), file);
+        QCOMPARE(ArticleList::folderName() + u'\\' + ArticleList::fileFor(title, {"other.txt", name}), file);
 }
 
 void tst_Articles::paging_data() {
@@ -150,14 +151,14 @@ void tst_Articles::folderListing() {
     touch(QStringLiteral(".hidden.txt"));
     touch(QStringLiteral("讀者來信.text"));
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.txt")));
-    QCOMPARE(ArticleList::listFolder(dir.path()),
+    QCOMPARE(Form10::listArticles(dir.path()),
              (QStringList{"A.txt", "b.txt", QStringLiteral("讀者來信.text")}));
 }
 
 void tst_Articles::missingFolderListsNothing() {
     QTemporaryDir dir;
-    QCOMPARE(ArticleList::listFolder(dir.filePath(QStringLiteral("心得文章"))), QStringList());
-    QCOMPARE(ArticleList::listFolder(QString()), QStringList());
+    QCOMPARE(Form10::listArticles(dir.filePath(QStringLiteral("心得文章"))), QStringList());
+    QCOMPARE(Form10::listArticles(QString()), QStringList());
 }
 
 QTEST_APPLESS_MAIN(tst_Articles)

@@ -1,6 +1,7 @@
 #include "core/ArticleList.h"
 
-#include <QDir>
+#include "core/FileNames.h"
+
 #include <QStringEncoder>
 
 #include <algorithm>
@@ -48,19 +49,11 @@ QString folderName() {
     return QStringLiteral("心得文章");
 }
 
-QStringList listFolder(const QString& folder) {
-    const QDir dir(folder);
-    if (folder.isEmpty() || !dir.exists())
-        return {};
-    // Without QDir::Hidden and QDir::System, hidden files, sockets and devices stay out.
-    return sortNames(dir.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort));
-}
-
 QStringList sortNames(QStringList names) {
     std::vector<std::pair<QByteArray, QString>> keyed;
     keyed.reserve(names.size());
     for (QString& name : names)
-        keyed.emplace_back(sortKey(name), std::move(name));
+        keyed.emplace_back(sortKey(FileNames::display(name)), std::move(name));
     // Names equal but for case can meet on case-sensitive file systems; keep their order fixed.
     std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
         if (a.first != b.first)
@@ -87,17 +80,17 @@ QString titleOf(const QString& name) {
     return name.left(end);
 }
 
-QString articleFile(const QString& title, const QStringList& names) {
-    QString name = title + QStringLiteral(".txt");
-    if (!names.contains(name)) {
-        for (const QString& listed : names) {
-            if (listed.compare(name, Qt::CaseInsensitive) == 0) {
-                name = listed;
-                break;
-            }
-        }
+QString fileFor(const QString& title, const QStringList& names) {
+    const QString wanted = title + QStringLiteral(".txt");
+    for (const QString& listed : names) {
+        if (FileNames::display(listed) == wanted)
+            return listed;
     }
-    return folderName() + u'\\' + name;
+    for (const QString& listed : names) {
+        if (FileNames::display(listed).compare(wanted, Qt::CaseInsensitive) == 0)
+            return listed;
+    }
+    return wanted;
 }
 
 int pageCount(qsizetype entries) {
@@ -123,7 +116,7 @@ QStringList pageTitles(const QStringList& names, int page) {
     QStringList titles;
     for (int k = 0; k < kPerPage; ++k) {
         const qsizetype j = (qsizetype(page) - 1) * kPerPage + k;
-        titles.append(j >= 0 && j < names.size() ? titleOf(names[j]) : QString());
+        titles.append(j >= 0 && j < names.size() ? titleOf(FileNames::display(names[j])) : QString());
     }
     return titles;
 }

@@ -3,6 +3,7 @@
 #include "core/ArticleList.h"
 #include "core/DataText.h"
 #include "modules/Module1.h"
+#include "platform/Files.h"
 #include "widgets/TextBox.h"
 #include "widgets/Twips.h"
 
@@ -86,8 +87,18 @@ Form10::Form10() {
     connect(Command2, &QPushButton::clicked, this, &Form10::Command2_Click);
 }
 
+QStringList Form10::listArticles(const QString& folder) {
+    // Ordinary files only: no folders, hidden files, pipes or devices (nor links to them).
+    QStringList names;
+    for (const Platform::FolderEntry& entry : Platform::listFolder(folder)) {
+        if (entry.isFile && !entry.hidden)
+            names.append(entry.name);
+    }
+    return ArticleList::sortNames(names);
+}
+
 void Form10::Form_Load() {
-    File1 = ArticleList::listFolder(DataText::dataPath(Module1::programFolder(), ArticleList::folderName()));
+    File1 = listArticles(DataText::dataPath(Module1::programFolder(), ArticleList::folderName()));
     Module1::PlaceWindowBottomRight(this, 20, 20);
     curpage = 1;
     loadpage(curpage);
@@ -131,6 +142,8 @@ void Form10::Option1_Click(int Index) {
     const QString title = titleFromCaption(Option1[Index]->text());
     if (title.isEmpty())
         return;
-    Module1::LoadTextFile(ArticleList::articleFile(title, File1), Text1, true, QStringLiteral("載入文章第"),
-                          Label1, QStringLiteral("行中..."));
+    const TextLoad::DataFile article =
+        TextLoad::DataFile::listed(ArticleList::folderName(), ArticleList::fileFor(title, File1));
+    Module1::LoadTextFile(article, Text1, true, QStringLiteral("載入文章第"), Label1,
+                          QStringLiteral("行中..."));
 }

@@ -27,6 +27,9 @@ public:
     // The article folder's file names, read once when the window loads.
     QStringList File1;
 
+    // The names of a folder's articles, in the order the window lists them.
+    [[nodiscard]] static QStringList listArticles(const QString& folder);
+
 protected:
     void Form_Load() override;
     bool event(QEvent* event) override;
