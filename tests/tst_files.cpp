@@ -37,6 +37,9 @@ void tst_Files::namesKeepTheirBytes_data() {
         << TestSupport::toCp950(QStringLiteral("合成表.txt")) << QStringLiteral("合成表.txt");
     QTest::newRow("cut-off UTF-8 then ASCII") << QByteArray("a\xE5\x90z") << QStringLiteral("a\uFFFDz");
     QTest::newRow("a backslash is a character") << QByteArray("a\\b.txt") << QStringLiteral("a\\b.txt");
+    // Found by fuzzing: Qt's UTF-8 decoding drops a byte-order mark at the start.
+    QTest::newRow("starts with a byte-order mark")
+        << QByteArray("\xEF\xBB\xBFx") << QStringLiteral("\uFEFFx");
 }
 
 void tst_Files::namesKeepTheirBytes() {

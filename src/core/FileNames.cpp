@@ -16,13 +16,15 @@ bool isEscape(QStringView s, qsizetype i) {
     return i == 0 || !s[i - 1].isHighSurrogate();
 }
 
-// Length of the well-formed UTF-8 sequence at `i`, or 0.
-int sequenceLength(QByteArrayView b, qsizetype i) {
+// The well-formed UTF-8 sequence at `i`: its length (0 when there is none) and its code point. Decoded
+// here rather than by Qt, which would drop a byte-order mark at the start of a name.
+int sequenceAt(QByteArrayView b, qsizetype i, char32_t& cp) {
     const auto c = static_cast<unsigned char>(b[i]);
-    if (c < 0x80)
+    if (c < 0x80) {
+        cp = c;
         return 1;
+    }
     int extra = 0;
-    char32_t cp = 0;
     char32_t minimum = 0;
     if ((c & 0xE0) == 0xC0) {
         extra = 1, cp = c & 0x1F, minimum = 0x80;
@@ -52,12 +54,13 @@ QString fromBytes(QByteArrayView raw) {
     QString name;
     name.reserve(raw.size());
     for (qsizetype i = 0; i < raw.size();) {
-        const int n = sequenceLength(raw, i);
+        char32_t cp = 0;
+        const int n = sequenceAt(raw, i, cp);
         if (n == 0) {
             name += QChar(char16_t(kEscapeBase + static_cast<unsigned char>(raw[i])));
             ++i;
         } else {
-            name += QString::fromUtf8(raw.sliced(i, n));
+            name += QStringView(QChar::fromUcs4(cp));
             i += n;
         }
     }
