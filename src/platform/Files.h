@@ -42,6 +42,18 @@ struct FolderEntry {
 // be read.
 [[nodiscard]] QList<FolderEntry> listFolder(const QString& folder);
 
+// What tells one state of a file from another: a save in place, a new file renamed over it, or a
+// deletion and a new file all change it.
+struct FileStamp {
+    bool exists = false;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    quint64 id = 0; // the file's identity on its volume (inode), where the system has one
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+[[nodiscard]] FileStamp stamp(const QString& path);
+
 // Whether the path is a folder (following links).
 [[nodiscard]] bool isFolder(const QString& path);
 

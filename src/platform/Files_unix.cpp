@@ -100,6 +100,14 @@ QList<FolderEntry> listFolder(const QString& folder) {
     return entries;
 }
 
+FileStamp stamp(const QString& path) {
+    struct stat st {};
+    if (::stat(nativePath(path).constData(), &st) != 0)
+        return {};
+    return {true, st.st_size, qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            quint64(st.st_ino)};
+}
+
 bool isFolder(const QString& path) {
     struct stat st {};
     return ::stat(nativePath(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);

@@ -1,5 +1,6 @@
 #include "platform/Files.h"
 
+#include <QDateTime>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
@@ -47,6 +48,14 @@ QList<FolderEntry> listFolder(const QString& folder) {
         entries.append({info.fileName(), info.isFile(), info.isDir(), info.isHidden()});
     }
     return entries;
+}
+
+FileStamp stamp(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {};
+    const QDateTime modified = info.fileTime(QFileDevice::FileModificationTime);
+    return {true, info.size(), modified.toMSecsSinceEpoch() * 1000000, 0};
 }
 
 bool isFolder(const QString& path) {
