@@ -3,6 +3,7 @@
 #include "core/ArticleList.h"
 #include "core/DataText.h"
 #include "modules/Module1.h"
+#include "modules/TextLoad.h"
 #include "platform/Files.h"
 #include "widgets/TextBox.h"
 #include "widgets/Twips.h"
@@ -82,6 +83,8 @@ Form10::Form10() {
     setTabOrder(Option1.back(), Text1);
     setTabOrder(Text1, Command1);
     setTabOrder(Command1, Command2);
+    // The window keeps its design layout whatever its size: it grows for the find field.
+    setFindTargets({Text1}, true);
 
     connect(Command1, &QPushButton::clicked, this, &Form10::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form10::Command2_Click);
@@ -142,8 +145,11 @@ void Form10::Option1_Click(int Index) {
     const QString title = titleFromCaption(Option1[Index]->text());
     if (title.isEmpty())
         return;
-    const TextLoad::DataFile article =
-        TextLoad::DataFile::listed(ArticleList::folderName(), ArticleList::fileFor(title, File1));
-    Module1::LoadTextFile(article, Text1, true, QStringLiteral("載入文章第"), Label1,
-                          QStringLiteral("行中..."));
+    loadArticle(TextLoad::DataFile::listed(ArticleList::folderName(), ArticleList::fileFor(title, File1)));
+}
+
+void Form10::loadArticle(const TextLoad::DataFile& article) {
+    if (Module1::LoadTextFile(article, Text1, true, QStringLiteral("載入文章第"), Label1,
+                              QStringLiteral("行中...")))
+        follow(Text1, article, [this, article] { loadArticle(article); });
 }

@@ -11,6 +11,9 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 class TextBox;
+namespace TextLoad {
+struct DataFile;
+}
 
 // Article reader: players' articles six titles to a page.
 class Form10 : public FormBase {
@@ -41,6 +44,7 @@ private slots:
 
 private:
     void loadpage(const int& h);
+    void loadArticle(const TextLoad::DataFile& article);
     void chooseFirstArticle();
 
     int curpage = 1;

@@ -40,6 +40,8 @@ Form2::Form2() {
     connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &Form2::Command3_Click);
     connect(List1, &ListBox::itemPicked, this, &Form2::List1_Click);
+    // The design's controls keep their places whatever the size: the window grows for the find field.
+    setFindTargets({List1}, true);
 }
 
 void Form2::Form_Load() {
@@ -47,15 +49,18 @@ void Form2::Form_Load() {
 }
 
 void Form2::Command1_Click() {
-    Module1::LoadListFile(QStringLiteral("芙蕾雅島.txt"), List1, false);
+    if (Module1::LoadListFile(QStringLiteral("芙蕾雅島.txt"), List1, false))
+        follow(List1, QStringLiteral("芙蕾雅島.txt"), [this] { Command1_Click(); });
 }
 
 void Form2::Command2_Click() {
-    Module1::LoadListFile(QStringLiteral("聖拉_卡村.txt"), List1, false);
+    if (Module1::LoadListFile(QStringLiteral("聖拉_卡村.txt"), List1, false))
+        follow(List1, QStringLiteral("聖拉_卡村.txt"), [this] { Command2_Click(); });
 }
 
 void Form2::Command3_Click() {
-    Module1::LoadListFile(QStringLiteral("芙蕾雅島－伊爾村.txt"), List1, true);
+    if (Module1::LoadListFile(QStringLiteral("芙蕾雅島－伊爾村.txt"), List1, true))
+        follow(List1, QStringLiteral("芙蕾雅島－伊爾村.txt"), [this] { Command3_Click(); });
 }
 
 void Form2::List1_Click() {

@@ -131,6 +131,7 @@ Form4::Form4() {
 
     Text1 = Twips::place(new TextBox(this, TextBox::Both), "Text1", 0, 2280, 4455, 3015);
     setTabOrder(previous, Text1);
+    setFindTargets({Text1}, false);
 }
 
 void Form4::Form_Load() {
@@ -142,11 +143,12 @@ void Form4::Form_Resize() {
     // minimised window refuses a width, so the step is skipped there.
     if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
         Module1::setOuterWidthTw(this, 4695);
-    Twips::setHeight(Text1, Twips::tw(height()) - Twips::top(Text1) - 30);
+    Twips::setHeight(Text1, layoutHeightTw() - Twips::top(Text1) - 30);
 }
 
 void Form4::showProfession(int number) {
-    Module1::LoadTextFile(professionFile(number), Text1, false);
+    if (Module1::LoadTextFile(professionFile(number), Text1, false))
+        follow(Text1, professionFile(number), [this, number] { showProfession(number); });
 }
 
 void Form4::Command1_Click() {

@@ -95,6 +95,7 @@ Form5::Form5() {
         setTabOrder(Command1[i], Command1[i + 1]);
     setTabOrder(Command1[kQuestButtons - 1], Command2);
     setTabOrder(Command2, Text1);
+    setFindTargets({Text1}, false);
 
     const auto onChosen = [this](QRadioButton* option, void (Form5::*handler)()) {
         connect(option, &QRadioButton::toggled, this, [this, handler](bool on) {
@@ -120,7 +121,7 @@ void Form5::Form_Load() {
 
 void Form5::Form_Resize() {
     Twips::setWidth(Text1, Twips::width(this) - Twips::left(Text1) - 30);
-    Twips::setHeight(Text1, Twips::height(this) - Twips::top(Text1) - 30);
+    Twips::setHeight(Text1, layoutHeightTw() - Twips::top(Text1) - 30);
 }
 
 void Form5::Option1_Click() {
@@ -154,11 +155,17 @@ void Form5::chkunable() {
 }
 
 void Form5::Command1_Click(int Index) {
+    showQuest(Command1[Index]->text(), Option5->isChecked());
+}
+
+void Form5::showQuest(const QString& quest, bool restricted) {
     Command2->hide();
     Label1->setText(QString());
-    Module1::LoadTextFile(Command1[Index]->text() + QStringLiteral(".txt"), Text1, false);
-    const QuestText::Reading reading = QuestText::read(Text1->text(), Option5->isChecked());
-    if (Option5->isChecked())
+    const QString file = quest + QStringLiteral(".txt");
+    if (Module1::LoadTextFile(file, Text1, false))
+        follow(Text1, file, [this, quest, restricted] { showQuest(quest, restricted); });
+    const QuestText::Reading reading = QuestText::read(Text1->text(), restricted);
+    if (restricted)
         Label1->setText(reading.restriction);
     if (!reading.picCode.isEmpty()) {
         piccode = reading.picCode;

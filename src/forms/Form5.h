@@ -44,6 +44,8 @@ private slots:
     void Option4_Click();
     void Option5_Click();
     void Command1_Click(int Index);
+    // Shows one quest's text, read under the band of restrictions or not.
+    void showQuest(const QString& quest, bool restricted);
     void Command2_Click();
 
 private:

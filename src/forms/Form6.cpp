@@ -66,6 +66,8 @@ Form6::Form6() {
     // One pixel wider than the window, as drawn; the window never fits it to its size.
     Text1 = Twips::place(new TextBox(this, TextBox::Both), "Text1", 0, 0, 4695, 3135);
     Text1->setText(usageText());
+    // The box keeps its design size whatever the window's: the window grows for the find field.
+    setFindTargets({Text1}, true);
 }
 
 void Form6::Form_Load() {

@@ -43,6 +43,7 @@ Form8::Form8() {
     setTabOrder(Command1[1], Command1[2]);
     setTabOrder(Command1[2], Command1[3]);
     setTabOrder(Command1[3], Text1);
+    setFindTargets({Text1}, false);
 }
 
 void Form8::Form_Load() {
@@ -52,12 +53,13 @@ void Form8::Form_Load() {
 void Form8::Form_Resize() {
     Twips::setWidth(Text1, Twips::tw(width()));
     // Too low a window keeps the box's last height; the width above still follows.
-    Twips::setHeight(Text1, Twips::tw(height()) - Twips::top(Text1) - 30);
+    Twips::setHeight(Text1, layoutHeightTw() - Twips::top(Text1) - 30);
 }
 
 void Form8::Command1_Click(int Index) {
     if (Index < 0 || Index >= int(Command1.size()))
         return;
     const QString file = QStringLiteral("技能\\") + Command1[Index]->text() + QStringLiteral(".txt");
-    Module1::LoadTextFile(file, Text1, true);
+    if (Module1::LoadTextFile(file, Text1, true))
+        follow(Text1, file, [this, Index] { Command1_Click(Index); });
 }

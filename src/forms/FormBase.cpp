@@ -1,7 +1,17 @@
 #include "forms/FormBase.h"
 
+#include "modules/FileFollower.h"
 #include "modules/Module1.h"
+#include "modules/TextLoad.h"
+#include "widgets/FindBar.h"
+#include "widgets/ListBox.h"
+#include "widgets/TextBox.h"
 #include "widgets/Twips.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QScrollBar>
+#include <QShortcut>
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -116,7 +126,93 @@ void FormBase::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (loaded_ && !unloading_)
         Form_Resize();
+    placeFindBar();
     followFrame();
+}
+
+void FormBase::setFindTargets(const QList<QWidget*>& targets, bool grows) {
+    findTargets_ = targets;
+    findGrows_ = grows;
+    auto* shortcut = new QShortcut(QKeySequence::Find, this);
+    shortcut->setContext(Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this, &FormBase::openFind);
+}
+
+int FormBase::layoutHeightTw() const {
+    const int bar = findBar_ && findBar_->isVisible() && !findGrows_ ? findBarHeight_ : 0;
+    return Twips::tw(height() - bar);
+}
+
+void FormBase::openFind() {
+    if (findTargets_.isEmpty())
+        return;
+    if (!findBar_) {
+        findBar_ = new FindBar(this);
+        findBarHeight_ = findBar_->sizeHint().height();
+        connect(findBar_, &FindBar::closed, this, &FormBase::findClosed);
+    }
+    QWidget* focus = QApplication::focusWidget();
+    if (focus == findBar_) {
+        findBar_->selectAll();
+        return;
+    }
+    QWidget* target = findTargets_.contains(focus) ? focus : findTargets_.first();
+    const bool opening = findBar_->isHidden();
+    findBar_->openOn(target, focus && focus->window() == this ? focus : target);
+    if (!opening)
+        return;
+    if (findGrows_ && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        resize(width(), height() + findBarHeight_);
+    placeFindBar();
+    Form_Resize();
+}
+
+void FormBase::placeFindBar() {
+    if (findBar_ && findBar_->isVisible())
+        findBar_->setGeometry(0, height() - findBarHeight_, width(), findBarHeight_);
+}
+
+void FormBase::findClosed() {
+    if (findGrows_ && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        resize(width(), height() - findBarHeight_);
+    Form_Resize();
+}
+
+void FormBase::follow(QWidget* shown, const TextLoad::DataFile& file, std::function<void()> reload) {
+    if (!follower_)
+        follower_ = new FileFollower(this);
+    const QString path = TextLoad::locate(Module1::programFolder(), file);
+    QPointer<QWidget> target(shown);
+    follower_->follow(shown, path, [target, reload] {
+        if (!target)
+            return;
+        if (auto* list = qobject_cast<ListBox*>(target.data())) {
+            const bool picked = list->listIndex() >= 0;
+            const QString text = list->text();
+            const int top = list->verticalScrollBar()->value();
+            reload();
+            const int again = picked ? int(list->items().indexOf(text)) : -1;
+            if (again >= 0)
+                list->setListIndex(again);
+            list->verticalScrollBar()->setValue(top);
+            return;
+        }
+        auto* box = qobject_cast<TextBox*>(target.data());
+        if (!box)
+            return reload();
+        const int h = box->horizontalScrollBar()->value();
+        const int v = box->verticalScrollBar()->value();
+        const auto restore = [box, h, v] {
+            box->horizontalScrollBar()->setValue(h);
+            box->verticalScrollBar()->setValue(v);
+        };
+        reload();
+        // An article reloads on a worker: its place comes back once the text is in.
+        if (auto* load = box->findChild<TextLoad::Progressive*>(QString(), Qt::FindDirectChildrenOnly))
+            connect(load, &TextLoad::Progressive::finished, box, restore);
+        else
+            restore();
+    });
 }
 
 void FormBase::closeEvent(QCloseEvent* event) {

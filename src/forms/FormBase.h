@@ -1,9 +1,18 @@
 #pragma once
 
+#include <QList>
 #include <QMargins>
-#include <QWidget>
 
+#include <QWidget>
+#include <functional>
+
+class FileFollower;
+class FindBar;
 class QTimer;
+
+namespace TextLoad {
+struct DataFile;
+}
 
 // What every window shares: one instance per class created on first use, Form_Load when the window
 // loads, Form_Resize on every size change, unloading on close (the next opening starts afresh).
@@ -42,6 +51,18 @@ protected:
     // The design's client-area size, in twips.
     void setClientSizeTw(int width, int height);
 
+    // The lists and text panes Ctrl+F finds in: the one holding the focus, else the first. A window whose
+    // layout does not follow its size (`grows`) grows by the find field's height while it is open;
+    // any other lays out again with that much less height.
+    void setFindTargets(const QList<QWidget*>& targets, bool grows);
+    // The inner height, in twips, the window's layout may fill: less the find field's while it is open.
+    [[nodiscard]] int layoutHeightTw() const;
+
+    // Follows the data file `shown` (a list or a pane) now shows: a change the player saves to it runs
+    // `reload` again, the same load as the button that showed it. The picked item and the scroll
+    // position are kept as far as the new content allows.
+    void follow(QWidget* shown, const TextLoad::DataFile& file, std::function<void()> reload);
+
     virtual void Form_Load() {}
     virtual void Form_Resize() {}
     virtual void Form_Unload() {}
@@ -61,8 +82,17 @@ private:
     // Drops this window from the one-instance registry, so the next opening creates a new one.
     void forget();
 
+    void openFind();
+    void placeFindBar();
+    void findClosed();
+
     bool loaded_ = false;
     bool unloading_ = false;
     QTimer* frameWatch_ = nullptr;
+    QList<QWidget*> findTargets_;
+    bool findGrows_ = false;
+    FindBar* findBar_ = nullptr;
+    int findBarHeight_ = 0;
+    FileFollower* follower_ = nullptr;
     QMargins placedWithFrame_;
 };

@@ -22,12 +22,11 @@ ListDetailForm::ListDetailForm(const Design& design) : design_(design) {
 
     setTabOrder(Text1, List1);
     connect(List1, &ListBox::itemPicked, this, &ListDetailForm::List1_Click);
+    setFindTargets({List1}, false);
 }
 
 void ListDetailForm::Form_Load() {
-    const auto load = [this] {
-        Module1::LoadListFile(QString::fromUtf16(design_.dataFile), List1, design_.trimLines);
-    };
+    const auto load = [this] { loadList(); };
     if (design_.loadBeforePlacing)
         load();
     Module1::PlaceWindowBottomRight(this);
@@ -39,7 +38,13 @@ void ListDetailForm::Form_Resize() {
     // Each step stands alone: a refused (negative) size keeps the last one and the next step still runs.
     Twips::setWidth(Text1, Twips::tw(width()));
     Twips::setWidth(List1, Twips::width(Text1));
-    Twips::setHeight(List1, Twips::tw(height()) - Twips::top(List1) - 30);
+    Twips::setHeight(List1, layoutHeightTw() - Twips::top(List1) - 30);
+}
+
+void ListDetailForm::loadList() {
+    const QString file = QString::fromUtf16(design_.dataFile);
+    if (Module1::LoadListFile(file, List1, design_.trimLines))
+        follow(List1, file, [this] { loadList(); });
 }
 
 void ListDetailForm::List1_Click() {

@@ -35,5 +35,8 @@ private slots:
     void List1_Click();
 
 private:
+    void loadList();
+
+private:
     const Design& design_;
 };

@@ -145,19 +145,20 @@ MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, QWidget*
     return MsgResult::Ok;
 }
 
-void LoadListFile(const TextLoad::DataFile& file, ListBox* target, bool trimLines) {
+bool LoadListFile(const TextLoad::DataFile& file, ListBox* target, bool trimLines) {
     target->clear();
     QFile data;
     QStringList lines;
     if (!TextLoad::open(TextLoad::locate(programFolder(), file), data) ||
         !TextLoad::readLines(data, trimLines, lines)) {
         reportMissing(file.shown, target->window());
-        return;
+        return false;
     }
     target->setItems(std::move(lines));
+    return true;
 }
 
-void LoadTextFile(const TextLoad::DataFile& file, TextBox* target, bool trimLines,
+bool LoadTextFile(const TextLoad::DataFile& file, TextBox* target, bool trimLines,
                   const QString& progressPrefix, QLabel* progressLabel, const QString& progressSuffix) {
     // The newest load into a box wins: an older one stops and gives back what it holds.
     delete target->findChild<TextLoad::Progressive*>(QLatin1String(kLoadName), Qt::FindDirectChildrenOnly);
@@ -165,14 +166,14 @@ void LoadTextFile(const TextLoad::DataFile& file, TextBox* target, bool trimLine
     auto data = std::make_unique<QFile>();
     if (!TextLoad::open(TextLoad::locate(programFolder(), file), *data)) {
         reportMissing(file.shown, target->window());
-        return;
+        return false;
     }
     const bool progress = !progressSuffix.isEmpty() && progressLabel;
     if (!progress) {
         QStringList lines;
         if (!TextLoad::readLines(*data, trimLines, lines)) {
             reportMissing(file.shown, target->window());
-            return;
+            return false;
         }
         QString text;
         qsizetype size = 0;
@@ -184,7 +185,7 @@ void LoadTextFile(const TextLoad::DataFile& file, TextBox* target, bool trimLine
             text += u'\n';
         }
         target->setText(text);
-        return;
+        return true;
     }
 
     // Read and decoded on a worker; the text grows and the label counts as the lines arrive, and the
@@ -207,6 +208,7 @@ void LoadTextFile(const TextLoad::DataFile& file, TextBox* target, bool trimLine
         if (!ok)
             reportMissing(shown, target->window());
     });
+    return true;
 }
 
 QMargins frameMargins(const QWidget* window) {

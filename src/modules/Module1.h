@@ -50,12 +50,14 @@ MsgResult MsgBox(const QString& text, MsgButtons buttons = MsgButtons::Ok, MsgIc
 
 // Fills `target` with the lines of a data file, one item per line. `file` is the relative name, with
 // folders separated by backslashes, or a listed name (TextLoad::DataFile::listed).
-void LoadListFile(const TextLoad::DataFile& file, ListBox* target, bool trimLines);
+// True when the file was read (the caller follows it then).
+bool LoadListFile(const TextLoad::DataFile& file, ListBox* target, bool trimLines);
 
 // Fills `target` with the whole data file, each line followed by a line break. With a non-empty
 // `progressSuffix`, the file is read on a worker: the text grows batch by batch, `progressLabel` counts
-// the lines, and the call returns at once; a newer load into the same target stops an older one.
-void LoadTextFile(const TextLoad::DataFile& file, TextBox* target, bool trimLines,
+// the lines, and the call returns at once; a newer load into the same target stops an older one. True
+// when the file could be opened.
+bool LoadTextFile(const TextLoad::DataFile& file, TextBox* target, bool trimLines,
                   const QString& progressPrefix = {}, QLabel* progressLabel = nullptr,
                   const QString& progressSuffix = {});
 
