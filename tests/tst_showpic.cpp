@@ -25,6 +25,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using Module1::MsgButtons;
 using Module1::MsgIcon;
 using Module1::MsgResult;
@@ -67,10 +70,38 @@ public:
     }
     [[nodiscard]] QString shots() const { return dir_.filePath(kGameFolder); }
     [[nodiscard]] QString path(const QString& rel) const { return dir_.filePath(rel); }
+    // Lets any user into the prefix, as far as the game's folder.
+    void openToAll() const {
+        const auto all = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                         QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                         QFileDevice::ExeOther;
+        QFile::setPermissions(dir_.path(), all);
+        QFile::setPermissions(shots(), all | QFileDevice::WriteGroup | QFileDevice::WriteOther);
+    }
 
 private:
     QTemporaryDir dir_;
     QByteArray old_;
+};
+
+// Permission bits do not hold back root. While this lives, a test run by root acts as an ordinary player
+// (the user "nobody", real and effective, as access() asks the real one), so a file's permissions count;
+// for anyone else it changes nothing. Root stays the saved user, to come back to.
+class AsPlayer {
+public:
+    static constexpr uid_t kNobody = 65534;
+    AsPlayer()
+        : active_(::geteuid() == 0 && ::setresgid(kNobody, kNobody, 0) == 0 &&
+                  ::setresuid(kNobody, kNobody, 0) == 0) {}
+    ~AsPlayer() {
+        if (active_ && (::setresuid(0, 0, 0) != 0 || ::setresgid(0, 0, 0) != 0))
+            qFatal("could not take back root's rights");
+    }
+    AsPlayer(const AsPlayer&) = delete;
+    AsPlayer& operator=(const AsPlayer&) = delete;
+
+private:
+    bool active_;
 };
 
 int fileTop(showpic* f) {
@@ -588,13 +619,25 @@ void tst_showpic::deletion() {
         writePicture(wine.shots() + u'/' + names.last(), 10 + i);
     }
     const QString victim = wine.shots() + u'/' + names[pick];
+    // A second link to the file elsewhere: deleting this one changes nothing of the other.
+    const QByteArray other = QFile::encodeName(wine.path(QStringLiteral("elsewhere.bmp")));
+    QCOMPARE(::link(QFile::encodeName(victim).constData(), other.constData()), 0);
+    // The player's own read-only file, in a folder the player may change.
+    wine.openToAll();
+    QCOMPARE(::chown(QFile::encodeName(victim).constData(), AsPlayer::kNobody, AsPlayer::kNobody), 0);
     if (readOnly)
-        QFile::setPermissions(victim, QFileDevice::ReadOwner | QFileDevice::ReadUser);
+        QFile::setPermissions(victim,
+                              QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    struct stat before {};
+    QCOMPARE(::stat(other.constData(), &before), 0);
     auto* form = FormBase::open<showpic>();
     form->File1->setListIndex(pick);
     MessageRecorder messages;
     messages.answers = answers;
-    QTest::keyClick(form->File1, Qt::Key_Delete, Qt::KeyboardModifiers(modifiers));
+    {
+        AsPlayer player;
+        QTest::keyClick(form->File1, Qt::Key_Delete, Qt::KeyboardModifiers(modifiers));
+    }
     QCOMPARE(messages.messages.size(), questions);
     if (questions) {
         const auto& q = messages.messages.first();
@@ -610,6 +653,10 @@ void tst_showpic::deletion() {
     QCOMPARE(form->File1->items(), names);
     QCOMPARE(form->File1->listIndex(), newIndex);
     QCOMPARE(form->Image1->picture().width(), shownWidth);
+    struct stat after {};
+    QCOMPARE(::stat(other.constData(), &after), 0);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(after.st_nlink, deleted ? before.st_nlink - 1 : before.st_nlink);
 }
 
 void tst_showpic::deletionFailureKeepsList() {
