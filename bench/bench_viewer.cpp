@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
           std::pair{"list 10,000 through all pictures", QString(showpic::kAllPictures)}}) {
         qsizetype count = 0;
         const double base = medianMs(15, [&] { count = plainList(pattern).size(); });
-        const double ours = medianMs(15, [&] { count = FileList::listFolder(shots.path(), pattern).size(); });
+        const double ours = medianMs(15, [&] { count = FileList::listFolder(shots.path(), pattern).names.size(); });
         report(label, ours, base, 2.0);
         std::printf("    (%lld names)\n", static_cast<long long>(count));
     }

@@ -108,6 +108,18 @@ int fileTop(showpic* f) {
     return Twips::top(f->File1);
 }
 
+bool makePipe(const QString& path) {
+    return ::mkfifo(QFile::encodeName(path).constData(), 0644) == 0;
+}
+
+// What the rows of a list show.
+QStringList shownRows(const QAbstractItemView* view) {
+    QStringList rows;
+    for (int i = 0; i < view->model()->rowCount(); ++i)
+        rows.append(view->model()->index(i, 0).data().toString().trimmed());
+    return rows;
+}
+
 } // namespace
 
 class tst_showpic : public QObject {
@@ -127,6 +139,7 @@ private slots:
     void unreadableDrive();
     void invalidPictures_data();
     void invalidPictures();
+    void specialFilesNotListed();
     void vanishedFile_data();
     void vanishedFile();
     void otherFailureClosesViewer();
@@ -428,6 +441,28 @@ void tst_showpic::invalidPictures() {
              QStringList{path + QStringLiteral(" 不是正確格式的BMP,GIF87a,圖示,WMF或JPG壓縮圖檔。")});
     QCOMPARE(form->Image1->picture().size(), QSize(77, 33));
     QVERIFY(form->isVisible());
+}
+
+void tst_showpic::specialFilesNotListed() {
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    writePicture(root + QStringLiteral("/a.bmp"), 10);
+    QVERIFY(QDir().mkpath(root + QStringLiteral("/sub")));
+    QVERIFY(makePipe(root + QStringLiteral("/pipe.bmp")));
+    QVERIFY(QFile::link(root + QStringLiteral("/pipe.bmp"), root + QStringLiteral("/y.bmp")));
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), root + QStringLiteral("/zero.bmp")));
+    QVERIFY(QFile::link(root + QStringLiteral("/a.bmp"), root + QStringLiteral("/link to a.bmp")));
+    QVERIFY(QFile::link(root + QStringLiteral("/sub"), root + QStringLiteral("/link to sub")));
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), root + QStringLiteral("/zero")));
+    QVERIFY(QFile::link(root + QStringLiteral("/pipe.bmp"), root + QStringLiteral("/pipe")));
+    QVERIFY(QFile::link(root + QStringLiteral("/nowhere"), root + QStringLiteral("/broken")));
+    FileList files;
+    files.setPattern(QStringLiteral("*.*"));
+    QVERIFY(files.setPath(root));
+    QCOMPARE(files.items(), (QStringList{"a.bmp", "link to a.bmp"}));
+    DirList folders;
+    QVERIFY(folders.setPath(root));
+    QCOMPARE(shownRows(&folders).last(3), (QStringList{QFileInfo(root).fileName(), "link to sub", "sub"}));
 }
 
 void tst_showpic::vanishedFile_data() {
