@@ -1,11 +1,13 @@
 #include "forms/showpic.h"
 
 #include "core/Centring.h"
+#include "core/FileNames.h"
+#include "core/PictureBudget.h"
 #include "core/Version.h"
 #include "core/Wildcard.h"
 #include "modules/Module1.h"
+#include "modules/PictureCache.h"
 #include "platform/Drives.h"
-#include "platform/PictureFile.h"
 #include "platform/Platform.h"
 #include "widgets/DirList.h"
 #include "widgets/DriveList.h"
@@ -60,7 +62,7 @@ static void initViewerResources() {
     Q_INIT_RESOURCE(viewer);
 }
 
-showpic::showpic() {
+showpic::showpic() : pictures_(new PictureCache(this)) {
     initViewerResources();
     setObjectName(QStringLiteral("showpic"));
     setWindowTitle(QStringLiteral("看圖程式"));
@@ -159,6 +161,7 @@ showpic::showpic() {
     connect(File1, &FileList::keyDown, this, &showpic::File1_KeyDown);
     connect(File1, &FileList::lostFocus, this, &showpic::File1_LostFocus);
     connect(Timer1, &QTimer::timeout, this, &showpic::Timer1_Timer);
+    connect(pictures_, &PictureCache::ready, this, &showpic::pictureReady);
 }
 
 void showpic::Form_Load() {
@@ -209,6 +212,8 @@ void showpic::Drive1_Change() {
 }
 
 void showpic::Dir1_Change() {
+    // Another folder's pictures are not its neighbours: let them go.
+    pictures_->clear();
     File1->setPath(Dir1->path());
     setWindowTitle(QStringLiteral("看圖程式 Beta 2 ") + credit() + QStringLiteral("  現在開啟的目錄: ") +
                    u'"' + QDir::toNativeSeparators(Dir1->path()).toUpper() + u'"');
@@ -312,6 +317,7 @@ void showpic::showPictureList(const QString& folder, const QString& pattern, con
     Twips::setTop(File1, Twips::height(Command2) + 10);
     for (QComboBox* c : {Combo1, Combo2, Combo3})
         c->hide();
+    pictures_->clear();
     Image2->setPicture(picture);
     Image1->setPicture(picture);
     Form_Resize();
@@ -348,19 +354,36 @@ void showpic::File1_Click() {
     const QString path = selectedPath();
     if (path.isEmpty())
         return;
-    Platform::PictureLoad load = Platform::loadPicture(path);
+    // Decoded off the interface thread, the neighbours next; the outcome comes to pictureReady, at once
+    // when it is already known. Until then the previous picture stays.
+    const int i = File1->listIndex();
+    pictures_->request(path, {File1->fullPath(i + 1), File1->fullPath(i - 1)});
+}
+
+void showpic::pictureReady(const QString& path, const Platform::PictureLoad& load) {
+    // The list was re-read or another file picked since: this outcome is no longer the player's.
+    if (path != selectedPath())
+        return;
     if (load.error == Platform::PictureError::None)
-        Image1->setPicture(std::move(load.image));
+        Image1->setPicture(load.image);
     SetPicture();
+    const QString shown = FileNames::displayPath(path);
     switch (load.error) {
     case Platform::PictureError::None:
         break;
     case Platform::PictureError::Invalid:
-        Module1::MsgBox(path + QStringLiteral(" 不是正確格式的BMP,GIF87a,圖示,WMF或JPG壓縮圖檔。"),
+        Module1::MsgBox(shown + QStringLiteral(" 不是正確格式的BMP,GIF87a,圖示,WMF或JPG壓縮圖檔。"),
+                        Module1::MsgButtons::Ok, Module1::MsgIcon::None, this);
+        break;
+    case Platform::PictureError::TooLarge:
+        Module1::MsgBox(shown + QStringLiteral(" 圖片太大(%1×%2像素)，超過可顯示的上限(%3百萬像素)。")
+                                    .arg(load.size.width())
+                                    .arg(load.size.height())
+                                    .arg(PictureBudget::megapixels(pictures_->budget())),
                         Module1::MsgButtons::Ok, Module1::MsgIcon::None, this);
         break;
     case Platform::PictureError::NotFound:
-        Module1::MsgBox(path + QStringLiteral(" 已經不存在。"), Module1::MsgButtons::Ok,
+        Module1::MsgBox(shown + QStringLiteral(" 已經不存在。"), Module1::MsgButtons::Ok,
                         Module1::MsgIcon::None, this);
         File1->refresh();
         break;
@@ -381,8 +404,8 @@ void showpic::openFile(const QString& path) {
     if (path.isEmpty())
         return;
     QPointer<showpic> self(this);
-    Platform::openDocument(path, [self, path] {
-        Module1::MsgBox(QStringLiteral("無法開啟檔案:") + u'"' + path + u'"' + u'\r' +
+    Platform::openDocument(path, [self, shown = FileNames::displayPath(path)] {
+        Module1::MsgBox(QStringLiteral("無法開啟檔案:") + u'"' + shown + u'"' + u'\r' +
                             QStringLiteral("沒有可以開啟這種檔案的程式。"),
                         Module1::MsgButtons::Ok, Module1::MsgIcon::Exclamation, self);
     });
@@ -400,8 +423,9 @@ void showpic::File1_KeyDown(int keyCode, int shift) {
             deleteafile(path);
             return;
         }
-        const auto answer = Module1::MsgBox(QStringLiteral("刪除檔案:") + u'"' + path + u'"' + u'?',
-                                            Module1::MsgButtons::YesNo, Module1::MsgIcon::Question, this);
+        const auto answer =
+            Module1::MsgBox(QStringLiteral("刪除檔案:") + u'"' + FileNames::displayPath(path) + u'"' + u'?',
+                            Module1::MsgButtons::YesNo, Module1::MsgIcon::Question, this);
         if (answer == Module1::MsgResult::Yes)
             deleteafile(path);
     } else if (keyCode == kEnter) {
@@ -414,7 +438,8 @@ void showpic::deleteafile(const QString& path) {
     QString reason;
     if (!Platform::deleteFile(path, &reason)) {
         // The list and the picture stay as they were, so the player sees what failed.
-        Module1::MsgBox(QStringLiteral("無法刪除檔案:") + u'"' + path + u'"' + u'\r' + reason,
+        Module1::MsgBox(QStringLiteral("無法刪除檔案:") + u'"' + FileNames::displayPath(path) + u'"' + u'\r' +
+                            reason,
                         Module1::MsgButtons::Ok, Module1::MsgIcon::Exclamation, this);
         return;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "forms/FormBase.h"
+#include "platform/PictureFile.h"
 
 #include <QImage>
 
@@ -13,6 +14,7 @@ class DirList;
 class DriveList;
 class FileList;
 class ImageBox;
+class PictureCache;
 
 // Picture viewer for the game's screenshots: drive, folder and file lists on the left, the picked
 // picture at natural size on the right, a date filter for screenshots, deletion and hand-off.
@@ -26,6 +28,9 @@ public:
 
     // The full path of the file list's selected entry, or empty.
     [[nodiscard]] QString selectedPath() const;
+
+    // Decodes the selected picture and its neighbours in the background.
+    [[nodiscard]] PictureCache* pictures() const { return pictures_; }
 
     QPushButton* Command2;
     DriveList* Drive1;
@@ -64,6 +69,7 @@ private slots:
     void File1_KeyDown(int keyCode, int shift);
     void File1_LostFocus();
     void Timer1_Timer();
+    void pictureReady(const QString& path, const Platform::PictureLoad& load);
 
 private:
     void Combo1_KeyPress(int& keyAscii);
@@ -75,4 +81,6 @@ private:
     void openFile(const QString& path);
     void showListOrLabel();
     void openDefaultFolder();
+
+    PictureCache* pictures_;
 };
