@@ -35,6 +35,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWaitCondition>
+#include <QWheelEvent>
 
 #include <optional>
 
@@ -236,6 +237,9 @@ private slots:
     void neighbourChangedBehindTheViewer();
     void centringAndResize_data();
     void centringAndResize();
+    void panning_data();
+    void panning();
+    void panningKeepsKeysWithTheList();
     void startupPictureOnce();
     void deletion_data();
     void deletion();
@@ -958,6 +962,130 @@ void tst_showpic::centringAndResize() {
     form->showMinimized();
     form->showNormal();
     QVERIFY(messages.messages.isEmpty());
+}
+
+namespace {
+
+constexpr int kFar = -1; // as far as the picture goes
+
+// Where a picture's first pixel is along one axis: centred when it fits, else moved back by the pan.
+bool placed(int start, int innerStart, int innerLen, int len, int pan) {
+    if (len > innerLen)
+        return start == innerStart - (pan == kFar ? len - innerLen : pan);
+    const int before = start - innerStart;
+    const int after = innerStart + innerLen - start - len;
+    return before >= 0 && (after - before == 0 || after - before == 1);
+}
+
+void sendWheel(showpic* form, QPoint at, QPoint angle, Qt::KeyboardModifiers modifiers) {
+    QWheelEvent wheel(QPointF(at), QPointF(form->mapToGlobal(at)), QPoint(), angle, Qt::NoButton, modifiers,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(form->windowHandle(), &wheel);
+}
+
+} // namespace
+
+void tst_showpic::panning_data() {
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<QList<QPoint>>("drags");
+    QTest::addColumn<QPoint>("wheel");
+    QTest::addColumn<bool>("shift");
+    QTest::addColumn<QPoint>("pan");
+    const QSize large(2000, 1500);
+    // Drags stay inside the window, as a player's do; several of them cross the whole picture.
+    const QList<QPoint> toCorner(5, QPoint(-380, -230));
+    QTest::newRow("dragged to its bottom-right corner")
+        << large << toCorner << QPoint() << false << QPoint(kFar, kFar);
+    QTest::newRow("dragged part of the way")
+        << large << QList<QPoint>{{-30, -20}} << QPoint() << false << QPoint(30, 20);
+    QTest::newRow("dragged back past its start")
+        << large << toCorner + QList<QPoint>(8, QPoint(280, 240)) << QPoint() << false << QPoint(0, 0);
+    QTest::newRow("wheel down a notch")
+        << large << QList<QPoint>{} << QPoint(0, -120) << false << QPoint(0, 100);
+    QTest::newRow("Shift and wheel down: across")
+        << large << QList<QPoint>{} << QPoint(0, -120) << true << QPoint(100, 0);
+    QTest::newRow("wheel up at the top stays")
+        << large << QList<QPoint>{} << QPoint(0, 120) << false << QPoint(0, 0);
+    QTest::newRow("wider only: the other way stays centred")
+        << QSize(2000, 40) << QList<QPoint>{{-30, -30}} << QPoint(0, -120) << false << QPoint(30, 0);
+    QTest::newRow("fits: centred and still")
+        << QSize(40, 30) << QList<QPoint>{{-30, -30}} << QPoint(0, -120) << true << QPoint(0, 0);
+}
+
+void tst_showpic::panning() {
+    QFETCH(QSize, picture);
+    QFETCH(QList<QPoint>, drags);
+    QFETCH(QPoint, wheel);
+    QFETCH(bool, shift);
+    QFETCH(QPoint, pan);
+    FakeWine wine(true);
+    writePicture(wine.shots() + QStringLiteral("/a.bmp"), picture.width(), picture.height());
+    auto* form = openViewer();
+    form->setWindowState(Qt::WindowNoState);
+    form->resize(700, 500);
+    QVERIFY(QTest::qWaitForWindowExposed(form));
+    form->File1->setListIndex(0);
+    QTRY_COMPARE(form->Image1->size(), picture);
+    const QRect inner = form->Picture1->contentsRect();
+    // Where the player points: the middle of the frame, in the window.
+    const QPoint middle = form->Picture1->mapTo(form, inner.center());
+    QWindow* window = form->windowHandle();
+    for (const QPoint& d : drags) {
+        QTest::mousePress(window, Qt::LeftButton, {}, middle);
+        QTest::mouseMove(window, middle + d / 2);
+        QTest::mouseMove(window, middle + d);
+        QTest::mouseRelease(window, Qt::LeftButton, {}, middle + d);
+    }
+    if (!wheel.isNull())
+        sendWheel(form, middle, wheel, shift ? Qt::ShiftModifier : Qt::NoModifier);
+    const QRect image = form->Image1->geometry();
+    QCOMPARE(image.size(), picture);
+    QVERIFY2(placed(image.left(), inner.left(), inner.width(), image.width(), pan.x()),
+             qPrintable(QStringLiteral("left %1, frame %2").arg(image.left()).arg(inner.left())));
+    QVERIFY2(placed(image.top(), inner.top(), inner.height(), image.height(), pan.y()),
+             qPrintable(QStringLiteral("top %1, frame %2").arg(image.top()).arg(inner.top())));
+
+    // A larger window shows more; a picture moved to its far edge keeps no gap inside the frame.
+    form->resize(900, 650);
+    const QRect wider = form->Picture1->contentsRect();
+    const QRect after = form->Image1->geometry();
+    QVERIFY(picture.width() <= wider.width() ||
+            (after.left() <= wider.left() && after.right() >= wider.right()));
+    QVERIFY(picture.height() <= wider.height() ||
+            (after.top() <= wider.top() && after.bottom() >= wider.bottom()));
+}
+
+void tst_showpic::panningKeepsKeysWithTheList() {
+    FakeWine wine(true);
+    writePicture(wine.shots() + QStringLiteral("/a.bmp"), 2000, 1500);
+    writePicture(wine.shots() + QStringLiteral("/b.bmp"), 1999, 1500);
+    writePicture(wine.shots() + QStringLiteral("/c.bmp"), 20, 30);
+    auto* form = openViewer();
+    form->setWindowState(Qt::WindowNoState);
+    form->resize(700, 500);
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    form->File1->setFocus();
+    form->File1->setListIndex(0);
+    QTRY_COMPARE(form->Image1->width(), 2000);
+    const QRect inner = form->Picture1->contentsRect();
+    const QPoint middle = form->Picture1->mapTo(form, inner.center());
+    QWindow* window = form->windowHandle();
+    // The pointer shows the picture can be moved, and holds it while it is.
+    QCOMPARE(form->Image1->cursor().shape(), Qt::OpenHandCursor);
+    QTest::mousePress(window, Qt::LeftButton, {}, middle);
+    QCOMPARE(form->Image1->cursor().shape(), Qt::ClosedHandCursor);
+    QTest::mouseMove(window, middle - QPoint(50, 60));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, middle - QPoint(50, 60));
+    QCOMPARE(form->Image1->cursor().shape(), Qt::OpenHandCursor);
+    QCOMPARE(form->Image1->pos(), inner.topLeft() - QPoint(50, 60));
+    // The arrow keys still step through the list, and the next picture opens at its top-left corner.
+    QCOMPARE(QApplication::focusWidget(), form->File1);
+    TestSupport::press(Qt::Key_Down);
+    QTRY_COMPARE(form->Image1->width(), 1999);
+    QCOMPARE(form->Image1->pos(), inner.topLeft());
+    TestSupport::press(Qt::Key_Down);
+    QTRY_COMPARE(form->Image1->width(), 20);
+    QCOMPARE(form->Image1->cursor().shape(), Qt::ArrowCursor);
 }
 
 void tst_showpic::startupPictureOnce() {

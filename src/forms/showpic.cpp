@@ -22,15 +22,19 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <algorithm>
 
 namespace {
 
 const QColor kGrey(192, 192, 192);
+// How far one notch of the mouse wheel moves a large picture, in pixels.
+constexpr int kWheelNotch = 100;
 // Our own short credit for the folder title.
 QString credit() {
     return QStringLiteral("qmquery 玩家工具");
@@ -121,11 +125,14 @@ showpic::showpic() : pictures_(new PictureCache(this)) {
     Picture1 = new QFrame(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Picture1->setFocusPolicy(Qt::StrongFocus);
+    // Reached by Tab, but a click to move the picture leaves the keyboard (the arrow keys) with the list.
+    Picture1->setFocusPolicy(Qt::TabFocus);
     Twips::setGeometry(Picture1, 1800, 0, 2895, 2535);
 
     Image1 = Twips::place(new ImageBox(Picture1), "Image1", 480, 360, 9600, 7200);
     Image1->hide();
+    Picture1->installEventFilter(this);
+    Image1->installEventFilter(this);
 
     Image2 = new ImageBox(this);
     Image2->setObjectName(QStringLiteral("Image2"));
@@ -262,6 +269,8 @@ void showpic::Combo3_KeyPress(int& keyAscii) {
 }
 
 bool showpic::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == Picture1 || watched == Image1) && panEvent(event))
+        return true;
     QComboBox* combo = nullptr;
     for (QComboBox* c : {Combo1, Combo2, Combo3}) {
         if (watched == c || watched == c->lineEdit())
@@ -319,7 +328,7 @@ void showpic::showPictureList(const QString& folder, const QString& pattern, con
         c->hide();
     pictures_->clear();
     Image2->setPicture(picture);
-    Image1->setPicture(picture);
+    showPicture(picture);
     Form_Resize();
     setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
 }
@@ -336,12 +345,80 @@ void showpic::Form_Resize() {
 void showpic::SetPicture() {
     Image1->show();
     const QRect inner = Picture1->contentsRect();
-    Image1->move(inner.left() + Centring::offset(inner.width(), Image1->width()),
-                 inner.top() + Centring::offset(inner.height(), Image1->height()));
+    const QSize picture = Image1->size();
+    pan_ = {Centring::clampPan(inner.width(), picture.width(), pan_.x()),
+            Centring::clampPan(inner.height(), picture.height(), pan_.y())};
+    Image1->move(inner.left() + Centring::pannedOffset(inner.width(), picture.width(), pan_.x()),
+                 inner.top() + Centring::pannedOffset(inner.height(), picture.height(), pan_.y()));
+    // The pointer tells when there is more of the picture to see.
+    if (!pictureLargerThanFrame())
+        Picture1->unsetCursor();
+    else
+        Picture1->setCursor(dragging_ ? Qt::ClosedHandCursor : Qt::OpenHandCursor);
+}
+
+// A new picture opens at its top-left corner.
+void showpic::showPicture(const QImage& picture) {
+    Image1->setPicture(picture);
+    pan_ = {};
+}
+
+bool showpic::pictureLargerThanFrame() const {
+    if (Image1->picture().isNull())
+        return false;
+    const QRect inner = Picture1->contentsRect();
+    return Image1->width() > inner.width() || Image1->height() > inner.height();
+}
+
+// A picture larger than the frame follows a drag with the left button and the wheel (with Shift, across).
+bool showpic::panEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::LeftButton || !pictureLargerThanFrame())
+            return false;
+        dragging_ = true;
+        // Screen positions: the picture moves under the pointer while it is dragged.
+        pressedAt_ = mouse->globalPosition().toPoint();
+        panAtPress_ = pan_;
+        SetPicture();
+        return true;
+    }
+    case QEvent::MouseMove: {
+        if (!dragging_)
+            return false;
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        pan_ = panAtPress_ - (mouse->globalPosition().toPoint() - pressedAt_);
+        SetPicture();
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (!dragging_ || mouse->button() != Qt::LeftButton)
+            return false;
+        dragging_ = false;
+        SetPicture();
+        return true;
+    }
+    case QEvent::Wheel: {
+        if (!pictureLargerThanFrame())
+            return false;
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        QPoint step =
+            wheel->pixelDelta().isNull() ? wheel->angleDelta() * kWheelNotch / 120 : wheel->pixelDelta();
+        if ((wheel->modifiers() & Qt::ShiftModifier) && step.x() == 0)
+            step = {step.y(), 0};
+        pan_ -= step;
+        SetPicture();
+        return true;
+    }
+    default:
+        return false;
+    }
 }
 
 void showpic::Timer1_Timer() {
-    Image1->setPicture(Image2->picture());
+    showPicture(Image2->picture());
     Timer1->stop();
     SetPicture();
 }
@@ -365,7 +442,7 @@ void showpic::pictureReady(const QString& path, const Platform::PictureLoad& loa
     if (path != selectedPath())
         return;
     if (load.error == Platform::PictureError::None)
-        Image1->setPicture(load.image);
+        showPicture(load.image);
     SetPicture();
     const QString shown = FileNames::displayPath(path);
     switch (load.error) {

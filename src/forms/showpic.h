@@ -4,6 +4,7 @@
 #include "platform/PictureFile.h"
 
 #include <QImage>
+#include <QPoint>
 
 class QComboBox;
 class QFrame;
@@ -31,6 +32,8 @@ public:
 
     // Decodes the selected picture and its neighbours in the background.
     [[nodiscard]] PictureCache* pictures() const { return pictures_; }
+    // How far a picture larger than the frame has been moved from its top-left corner, in pixels.
+    [[nodiscard]] QPoint pan() const { return pan_; }
 
     QPushButton* Command2;
     DriveList* Drive1;
@@ -81,6 +84,13 @@ private:
     void openFile(const QString& path);
     void showListOrLabel();
     void openDefaultFolder();
+    void showPicture(const QImage& picture);
+    bool panEvent(QEvent* event);
+    [[nodiscard]] bool pictureLargerThanFrame() const;
 
     PictureCache* pictures_;
+    QPoint pan_;
+    QPoint panAtPress_;
+    QPoint pressedAt_;
+    bool dragging_ = false;
 };
