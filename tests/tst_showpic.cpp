@@ -527,6 +527,7 @@ void tst_showpic::invalidPictures() {
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(bytes);
     }
+    TestSupport::keepAsSeed(wine.shots() + u'/' + name);
     auto* form = openViewer();
     MessageRecorder messages;
     form->File1->setListIndex(0);
@@ -797,6 +798,7 @@ void tst_showpic::arrowKeysShowPictures() {
     QVERIFY(progressive.open(QIODevice::WriteOnly));
     progressive.write(JpegWriter::progressive(64, 48, 9));
     progressive.close();
+    TestSupport::keepAsSeed(progressive.fileName());
     auto* form = openViewer();
     QVERIFY(QTest::qWaitForWindowActive(form));
     form->File1->setFocus();
