@@ -23,7 +23,7 @@ public:
                                                         const std::atomic_bool& cancelled)>;
 
     explicit PictureCache(QObject* parent = nullptr);
-    // Waits for the decodes under way, which are told to stop first.
+    // Drops the decodes not yet begun and waits for the one under way to end.
     ~PictureCache() override;
 
     // The picture the player picked, and its neighbours to decode next. `ready` follows for `path`: at
@@ -34,7 +34,6 @@ public:
     // Lets every picture go and forgets the pending request.
     void clear();
 
-    [[nodiscard]] bool isPending() const { return !wanted_.isEmpty(); }
     // Paths whose decoded outcome is held.
     [[nodiscard]] QStringList held() const;
 
