@@ -1,5 +1,5 @@
-// The viewer's picture loading: the BMP length check, then Qt's readers for BMP, GIF, ICO and JPEG,
-// on arbitrary bytes saved under each picture extension in turn.
+// The viewer's picture loading: the BMP length check, the size budget and the JPEG scan count, then Qt's
+// readers for BMP, GIF, ICO and JPEG, on arbitrary bytes saved under each picture extension in turn.
 #include "platform/PictureFile.h"
 
 #include <QFile>
@@ -32,8 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Platform::PictureLoad load = Platform::loadPicture(path);
     if (load.error == Platform::PictureError::None && load.image.isNull())
         __builtin_trap();
-    if (!load.image.isNull() && qint64(load.image.width()) * load.image.height() * 4 >
-                                    qint64(Platform::kPictureAllocationLimitMb) << 20)
+    if (!load.image.isNull() &&
+        !PictureBudget::fits(load.image.width(), load.image.height(), PictureBudget::kBytes))
+        __builtin_trap();
+    if (load.error == Platform::PictureError::TooLarge &&
+        PictureBudget::fits(load.size.width(), load.size.height(), PictureBudget::kBytes))
         __builtin_trap();
     return 0;
 }

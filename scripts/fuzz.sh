@@ -11,12 +11,13 @@ cmake --build build/fuzz
 root=$PWD/build/fuzz
 seeds=$root/seeds
 rm -rf "$seeds"
-mkdir -p "$seeds"/{all,wmf,text,numbers,picture} "$root/artifacts"
+mkdir -p "$seeds"/{all,wmf,text,numbers,picture,jpeg} "$root/artifacts"
 QT_QPA_PLATFORM=offscreen QMQUERY_SEED_DIR="$seeds/all" QMQUERY_WMF_CORPUS="$seeds/wmf" \
     ctest --test-dir build/default >/dev/null || true
 cp "$seeds"/all/*.txt data/*.txt "$seeds/text/" 2>/dev/null || true
 for ext in bmp gif jpg ico; do cp "$seeds"/all/*."$ext" "$seeds/picture/" 2>/dev/null || true; done
 cp data/相關圖片/* resources/viewer/startup.gif "$seeds/picture/"
+cp "$seeds"/all/*.jpg "$seeds/jpeg/" 2>/dev/null || true
 i=0
 for n in "1" "30" "  -12.5abc" "+.5" "9999" "0.1" "1e5" "３" "-0" "123456789012345678"; do
     printf '%s' "$n" > "$seeds/numbers/$i"; i=$((i + 1))
@@ -36,6 +37,7 @@ run fuzz_datatext "$seeds/text"
 run fuzz_questtext "$seeds/text"
 run fuzz_numbers "$seeds/numbers"
 run fuzz_picture "$seeds/picture"
+run fuzz_jpegscans "$seeds/jpeg"
 run fuzz_wmf "$seeds/wmf" fuzz/corpus/wmf
 if ls "$root"/artifacts/* >/dev/null 2>&1; then
     echo "Findings in $root/artifacts:"; ls "$root/artifacts"; exit 1

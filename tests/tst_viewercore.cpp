@@ -1,7 +1,12 @@
 #include "core/BmpCheck.h"
 #include "core/Centring.h"
+#include "core/FileNames.h"
+#include "core/JpegScans.h"
+#include "core/PictureBudget.h"
 #include "core/Wildcard.h"
+#include "jpegwriter.h"
 #include "platform/Drives.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -20,6 +25,16 @@ private slots:
     void dateFields();
     void centring_data();
     void centring();
+    void panning_data();
+    void panning();
+    void jpegScans_data();
+    void jpegScans();
+    void budget_data();
+    void budget();
+    void budgetText_data();
+    void budgetText();
+    void displayPath_data();
+    void displayPath();
     void bmpLength_data();
     void bmpLength();
     void wineDriveC_data();
@@ -108,6 +123,137 @@ void tst_ViewerCore::centring() {
     QFETCH(int, picture);
     QFETCH(int, expected);
     QCOMPARE(Centring::offset(inner, picture), expected);
+}
+
+void tst_ViewerCore::panning_data() {
+    QTest::addColumn<int>("inner");
+    QTest::addColumn<int>("picture");
+    QTest::addColumn<int>("pan");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("fits: centred, however far it was moved") << 800 << 640 << 50 << 80;
+    QTest::newRow("larger, not moved: its first pixel at the edge") << 600 << 1000 << 0 << 0;
+    QTest::newRow("moved part of the way") << 600 << 1000 << 150 << -150;
+    QTest::newRow("moved past its far edge: stops at it") << 600 << 1000 << 5000 << -400;
+    QTest::newRow("moved back past its start: stops at it") << 600 << 1000 << -30 << 0;
+    QTest::newRow("one pixel larger moves one pixel") << 600 << 601 << 9 << -1;
+}
+
+void tst_ViewerCore::panning() {
+    QFETCH(int, inner);
+    QFETCH(int, picture);
+    QFETCH(int, pan);
+    QFETCH(int, expected);
+    QCOMPARE(Centring::pannedOffset(inner, picture, pan), expected);
+}
+
+namespace {
+
+// Marker segments written out by hand: 0xFF, the marker, a length that counts itself, the body.
+QByteArray seg(quint8 marker, const QByteArray& body) {
+    return QByteArray(1, char(0xFF)) + char(marker) + char((body.size() + 2) >> 8) + char(body.size() + 2) +
+           body;
+}
+const QByteArray kSoi("\xFF\xD8", 2);
+const QByteArray kEoi("\xFF\xD9", 2);
+const QByteArray kScanHeader("\x01\x01\x00\x00\x3F\x00", 6);
+
+} // namespace
+
+void tst_ViewerCore::jpegScans_data() {
+    QTest::addColumn<QByteArray>("jpeg");
+    QTest::addColumn<int>("scans");
+    const QByteArray sos = seg(0xDA, kScanHeader);
+    QTest::newRow("one DC and nine AC scans") << JpegWriter::progressive(64, 48, 9) << 10;
+    QTest::newRow("as many as allowed")
+        << JpegWriter::progressive(16, 16, JpegScans::kMaxScans - 1) << JpegScans::kMaxScans;
+    QTest::newRow("20,000: counting stops one past the limit")
+        << JpegWriter::progressive(16, 16, 20000) << JpegScans::kMaxScans + 1;
+    QTest::newRow("stuffed bytes and restarts inside coded data")
+        << kSoi + sos + QByteArray("\x12\xFF\x00\x34\xFF\xD0\x56", 7) + sos + QByteArray("\x78", 1) + kEoi
+        << 2;
+    QTest::newRow("a scan's header bytes look like a marker")
+        << kSoi + seg(0xDA, QByteArray("\xFF\xDA\x00\x08\xFF\xDA", 6)) + kEoi << 1;
+    QTest::newRow("nothing counted after the end of the image") << kSoi + sos + kEoi + sos + sos << 1;
+    QTest::newRow("fill bytes and stray bytes before markers")
+        << kSoi + QByteArray("junk\xFF\xFF\xFF", 7) + sos + QByteArray("\xFF\xFF", 2) + sos << 2;
+    QTest::newRow("a length below two ends the walk") << kSoi + QByteArray("\xFF\xC4\x00\x01", 4) + sos << 0;
+    QTest::newRow("a segment running past the end") << kSoi + sos + QByteArray("\xFF\xDA\x7F", 3) << 1;
+    QTest::newRow("not a JPEG") << QByteArray("BM") + sos << 0;
+    QTest::newRow("empty") << QByteArray() << 0;
+}
+
+void tst_ViewerCore::jpegScans() {
+    QFETCH(QByteArray, jpeg);
+    QFETCH(int, scans);
+    QCOMPARE(JpegScans::count(jpeg), scans);
+    QCOMPARE(JpegScans::tooMany(jpeg), scans > JpegScans::kMaxScans);
+}
+
+void tst_ViewerCore::budget_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<qint64>("fileBytes");
+    QTest::addColumn<qint64>("budgetBytes");
+    QTest::addColumn<bool>("fits");
+    QTest::addColumn<bool>("plausible");
+    const qint64 all = PictureBudget::kBytes;
+    QTest::newRow("exactly the budget") << 1000 << 1000 << qint64(3000054) << qint64(4000000) << true << true;
+    QTest::newRow("one row over") << 1000 << 1001 << qint64(3003054) << qint64(4000000) << false << true;
+    QTest::newRow("18-megapixel camera photo") << 5184 << 3456 << qint64(6000000) << all << true << true;
+    QTest::newRow("8000 x 6000 photo") << 8000 << 6000 << qint64(9000000) << all << true << true;
+    QTest::newRow("100-megapixel photo") << 11648 << 8736 << qint64(40000000) << all << true << true;
+    QTest::newRow("beyond 134 megapixels") << 16384 << 8193 << qint64(60000000) << all << false << true;
+    QTest::newRow("30000 x 30000 in 118 bytes") << 30000 << 30000 << qint64(118) << all << false << false;
+    QTest::newRow("largest GIF claim in 25 bytes") << 65535 << 65535 << qint64(25) << all << false << false;
+    QTest::newRow("4,096 pixels a byte still plausible") << 4096 << 100 << qint64(100) << all << true << true;
+    QTest::newRow("one pixel a byte more is not") << 4096 << 101 << qint64(100) << all << true << false;
+    QTest::newRow("size unknown: the decoder decides") << 0 << 0 << qint64(10) << all << true << true;
+}
+
+void tst_ViewerCore::budget() {
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(qint64, fileBytes);
+    QFETCH(qint64, budgetBytes);
+    QFETCH(bool, fits);
+    QFETCH(bool, plausible);
+    QCOMPARE(PictureBudget::fits(width, height, budgetBytes), fits);
+    QCOMPARE(PictureBudget::plausible(width, height, fileBytes), plausible);
+}
+
+void tst_ViewerCore::budgetText_data() {
+    QTest::addColumn<qint64>("budgetBytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("the default: 134,217,728 pixels") << PictureBudget::kBytes << "134.2";
+    QTest::newRow("whole millions without a decimal") << qint64(4000000) << "1";
+    QTest::newRow("half a million") << qint64(2000000) << "0.5";
+    QTest::newRow("rounded to the nearest tenth") << qint64(4 * 1960000) << "2";
+}
+
+void tst_ViewerCore::budgetText() {
+    QFETCH(qint64, budgetBytes);
+    QFETCH(QString, text);
+    QCOMPARE(PictureBudget::megapixels(budgetBytes), text);
+}
+
+void tst_ViewerCore::displayPath_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("UTF-8 folder, code page 950 file")
+        << FileNames::fromBytes(QStringLiteral("/home/玩家/").toUtf8() +
+                                TestSupport::toCp950(QStringLiteral("截圖.bmp")))
+        << QStringLiteral("/home/玩家/截圖.bmp");
+    QTest::newRow("code page 950 folder, UTF-8 file")
+        << FileNames::fromBytes(TestSupport::toCp950(QStringLiteral("/舊圖/")) + QByteArray("新.bmp"))
+        << QStringLiteral("/舊圖/新.bmp");
+    QTest::newRow("backslashes are part of a name")
+        << QStringLiteral("/shots/..\\..\\x.bmp") << QStringLiteral("/shots/..\\..\\x.bmp");
+}
+
+void tst_ViewerCore::displayPath() {
+    QFETCH(QString, path);
+    QFETCH(QString, shown);
+    QCOMPARE(FileNames::displayPath(path), shown);
 }
 
 namespace {

@@ -2,6 +2,8 @@
 
 #include "core/DataText.h"
 
+#include <QStringList>
+
 namespace FileNames {
 
 namespace {
@@ -94,6 +96,15 @@ QString display(QStringView name) {
     if (!hasRawBytes(name))
         return name.toString();
     return DataText::decodeCp950(toBytes(name));
+}
+
+QString displayPath(QStringView path) {
+    if (!hasRawBytes(path))
+        return path.toString();
+    QStringList parts;
+    for (const QStringView part : path.split(u'/'))
+        parts.append(display(part));
+    return parts.join(u'/');
 }
 
 } // namespace FileNames

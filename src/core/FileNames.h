@@ -21,4 +21,8 @@ namespace FileNames {
 // What a list shows for a name: a name whose bytes are not UTF-8 is read as code page 950.
 [[nodiscard]] QString display(QStringView name);
 
+// What a message shows for a path: each name read as `display` reads it, so a folder named in UTF-8 and a
+// file named in code page 950 both read right.
+[[nodiscard]] QString displayPath(QStringView path);
+
 } // namespace FileNames

@@ -1,11 +1,13 @@
 #include "forms/showpic.h"
 
 #include "core/Centring.h"
+#include "core/FileNames.h"
+#include "core/PictureBudget.h"
 #include "core/Version.h"
 #include "core/Wildcard.h"
 #include "modules/Module1.h"
+#include "modules/PictureCache.h"
 #include "platform/Drives.h"
-#include "platform/PictureFile.h"
 #include "platform/Platform.h"
 #include "widgets/DirList.h"
 #include "widgets/DriveList.h"
@@ -20,15 +22,19 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <algorithm>
 
 namespace {
 
 const QColor kGrey(192, 192, 192);
+// How far one notch of the mouse wheel moves a large picture, in pixels.
+constexpr int kWheelNotch = 100;
 // Our own short credit for the folder title.
 QString credit() {
     return QStringLiteral("qmquery 玩家工具");
@@ -60,7 +66,7 @@ static void initViewerResources() {
     Q_INIT_RESOURCE(viewer);
 }
 
-showpic::showpic() {
+showpic::showpic() : pictures_(new PictureCache(this)) {
     initViewerResources();
     setObjectName(QStringLiteral("showpic"));
     setWindowTitle(QStringLiteral("看圖程式"));
@@ -119,11 +125,14 @@ showpic::showpic() {
     Picture1 = new QFrame(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Picture1->setFocusPolicy(Qt::StrongFocus);
+    // Reached by Tab, but a click to move the picture leaves the keyboard (the arrow keys) with the list.
+    Picture1->setFocusPolicy(Qt::TabFocus);
     Twips::setGeometry(Picture1, 1800, 0, 2895, 2535);
 
     Image1 = Twips::place(new ImageBox(Picture1), "Image1", 480, 360, 9600, 7200);
     Image1->hide();
+    Picture1->installEventFilter(this);
+    Image1->installEventFilter(this);
 
     Image2 = new ImageBox(this);
     Image2->setObjectName(QStringLiteral("Image2"));
@@ -159,6 +168,7 @@ showpic::showpic() {
     connect(File1, &FileList::keyDown, this, &showpic::File1_KeyDown);
     connect(File1, &FileList::lostFocus, this, &showpic::File1_LostFocus);
     connect(Timer1, &QTimer::timeout, this, &showpic::Timer1_Timer);
+    connect(pictures_, &PictureCache::ready, this, &showpic::pictureReady);
 }
 
 void showpic::Form_Load() {
@@ -209,6 +219,8 @@ void showpic::Drive1_Change() {
 }
 
 void showpic::Dir1_Change() {
+    // Another folder's pictures are not its neighbours: let them go.
+    pictures_->clear();
     File1->setPath(Dir1->path());
     setWindowTitle(QStringLiteral("看圖程式 Beta 2 ") + credit() + QStringLiteral("  現在開啟的目錄: ") +
                    u'"' + QDir::toNativeSeparators(Dir1->path()).toUpper() + u'"');
@@ -257,6 +269,8 @@ void showpic::Combo3_KeyPress(int& keyAscii) {
 }
 
 bool showpic::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == Picture1 || watched == Image1) && panEvent(event))
+        return true;
     QComboBox* combo = nullptr;
     for (QComboBox* c : {Combo1, Combo2, Combo3}) {
         if (watched == c || watched == c->lineEdit())
@@ -312,8 +326,9 @@ void showpic::showPictureList(const QString& folder, const QString& pattern, con
     Twips::setTop(File1, Twips::height(Command2) + 10);
     for (QComboBox* c : {Combo1, Combo2, Combo3})
         c->hide();
+    pictures_->clear();
     Image2->setPicture(picture);
-    Image1->setPicture(picture);
+    showPicture(picture);
     Form_Resize();
     setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
 }
@@ -330,12 +345,80 @@ void showpic::Form_Resize() {
 void showpic::SetPicture() {
     Image1->show();
     const QRect inner = Picture1->contentsRect();
-    Image1->move(inner.left() + Centring::offset(inner.width(), Image1->width()),
-                 inner.top() + Centring::offset(inner.height(), Image1->height()));
+    const QSize picture = Image1->size();
+    pan_ = {Centring::clampPan(inner.width(), picture.width(), pan_.x()),
+            Centring::clampPan(inner.height(), picture.height(), pan_.y())};
+    Image1->move(inner.left() + Centring::pannedOffset(inner.width(), picture.width(), pan_.x()),
+                 inner.top() + Centring::pannedOffset(inner.height(), picture.height(), pan_.y()));
+    // The pointer tells when there is more of the picture to see.
+    if (!pictureLargerThanFrame())
+        Picture1->unsetCursor();
+    else
+        Picture1->setCursor(dragging_ ? Qt::ClosedHandCursor : Qt::OpenHandCursor);
+}
+
+// A new picture opens at its top-left corner.
+void showpic::showPicture(const QImage& picture) {
+    Image1->setPicture(picture);
+    pan_ = {};
+}
+
+bool showpic::pictureLargerThanFrame() const {
+    if (Image1->picture().isNull())
+        return false;
+    const QRect inner = Picture1->contentsRect();
+    return Image1->width() > inner.width() || Image1->height() > inner.height();
+}
+
+// A picture larger than the frame follows a drag with the left button and the wheel (with Shift, across).
+bool showpic::panEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::LeftButton || !pictureLargerThanFrame())
+            return false;
+        dragging_ = true;
+        // Screen positions: the picture moves under the pointer while it is dragged.
+        pressedAt_ = mouse->globalPosition().toPoint();
+        panAtPress_ = pan_;
+        SetPicture();
+        return true;
+    }
+    case QEvent::MouseMove: {
+        if (!dragging_)
+            return false;
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        pan_ = panAtPress_ - (mouse->globalPosition().toPoint() - pressedAt_);
+        SetPicture();
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (!dragging_ || mouse->button() != Qt::LeftButton)
+            return false;
+        dragging_ = false;
+        SetPicture();
+        return true;
+    }
+    case QEvent::Wheel: {
+        if (!pictureLargerThanFrame())
+            return false;
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        QPoint step =
+            wheel->pixelDelta().isNull() ? wheel->angleDelta() * kWheelNotch / 120 : wheel->pixelDelta();
+        if ((wheel->modifiers() & Qt::ShiftModifier) && step.x() == 0)
+            step = {step.y(), 0};
+        pan_ -= step;
+        SetPicture();
+        return true;
+    }
+    default:
+        return false;
+    }
 }
 
 void showpic::Timer1_Timer() {
-    Image1->setPicture(Image2->picture());
+    showPicture(Image2->picture());
     Timer1->stop();
     SetPicture();
 }
@@ -348,19 +431,36 @@ void showpic::File1_Click() {
     const QString path = selectedPath();
     if (path.isEmpty())
         return;
-    Platform::PictureLoad load = Platform::loadPicture(path);
+    // Decoded off the interface thread, the neighbours next; the outcome comes to pictureReady, at once
+    // when it is already known. Until then the previous picture stays.
+    const int i = File1->listIndex();
+    pictures_->request(path, {File1->fullPath(i + 1), File1->fullPath(i - 1)});
+}
+
+void showpic::pictureReady(const QString& path, const Platform::PictureLoad& load) {
+    // The list was re-read or another file picked since: this outcome is no longer the player's.
+    if (path != selectedPath())
+        return;
     if (load.error == Platform::PictureError::None)
-        Image1->setPicture(std::move(load.image));
+        showPicture(load.image);
     SetPicture();
+    const QString shown = FileNames::displayPath(path);
     switch (load.error) {
     case Platform::PictureError::None:
         break;
     case Platform::PictureError::Invalid:
-        Module1::MsgBox(path + QStringLiteral(" 不是正確格式的BMP,GIF87a,圖示,WMF或JPG壓縮圖檔。"),
+        Module1::MsgBox(shown + QStringLiteral(" 不是正確格式的BMP,GIF87a,圖示,WMF或JPG壓縮圖檔。"),
+                        Module1::MsgButtons::Ok, Module1::MsgIcon::None, this);
+        break;
+    case Platform::PictureError::TooLarge:
+        Module1::MsgBox(shown + QStringLiteral(" 圖片太大(%1×%2像素)，超過可顯示的上限(%3百萬像素)。")
+                                    .arg(load.size.width())
+                                    .arg(load.size.height())
+                                    .arg(PictureBudget::megapixels(pictures_->budget())),
                         Module1::MsgButtons::Ok, Module1::MsgIcon::None, this);
         break;
     case Platform::PictureError::NotFound:
-        Module1::MsgBox(path + QStringLiteral(" 已經不存在。"), Module1::MsgButtons::Ok,
+        Module1::MsgBox(shown + QStringLiteral(" 已經不存在。"), Module1::MsgButtons::Ok,
                         Module1::MsgIcon::None, this);
         File1->refresh();
         break;
@@ -381,8 +481,8 @@ void showpic::openFile(const QString& path) {
     if (path.isEmpty())
         return;
     QPointer<showpic> self(this);
-    Platform::openDocument(path, [self, path] {
-        Module1::MsgBox(QStringLiteral("無法開啟檔案:") + u'"' + path + u'"' + u'\r' +
+    Platform::openDocument(path, [self, shown = FileNames::displayPath(path)] {
+        Module1::MsgBox(QStringLiteral("無法開啟檔案:") + u'"' + shown + u'"' + u'\r' +
                             QStringLiteral("沒有可以開啟這種檔案的程式。"),
                         Module1::MsgButtons::Ok, Module1::MsgIcon::Exclamation, self);
     });
@@ -400,8 +500,9 @@ void showpic::File1_KeyDown(int keyCode, int shift) {
             deleteafile(path);
             return;
         }
-        const auto answer = Module1::MsgBox(QStringLiteral("刪除檔案:") + u'"' + path + u'"' + u'?',
-                                            Module1::MsgButtons::YesNo, Module1::MsgIcon::Question, this);
+        const auto answer =
+            Module1::MsgBox(QStringLiteral("刪除檔案:") + u'"' + FileNames::displayPath(path) + u'"' + u'?',
+                            Module1::MsgButtons::YesNo, Module1::MsgIcon::Question, this);
         if (answer == Module1::MsgResult::Yes)
             deleteafile(path);
     } else if (keyCode == kEnter) {
@@ -414,7 +515,8 @@ void showpic::deleteafile(const QString& path) {
     QString reason;
     if (!Platform::deleteFile(path, &reason)) {
         // The list and the picture stay as they were, so the player sees what failed.
-        Module1::MsgBox(QStringLiteral("無法刪除檔案:") + u'"' + path + u'"' + u'\r' + reason,
+        Module1::MsgBox(QStringLiteral("無法刪除檔案:") + u'"' + FileNames::displayPath(path) + u'"' + u'\r' +
+                            reason,
                         Module1::MsgButtons::Ok, Module1::MsgIcon::Exclamation, this);
         return;
     }

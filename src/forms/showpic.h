@@ -1,8 +1,10 @@
 #pragma once
 
 #include "forms/FormBase.h"
+#include "platform/PictureFile.h"
 
 #include <QImage>
+#include <QPoint>
 
 class QComboBox;
 class QFrame;
@@ -13,6 +15,7 @@ class DirList;
 class DriveList;
 class FileList;
 class ImageBox;
+class PictureCache;
 
 // Picture viewer for the game's screenshots: drive, folder and file lists on the left, the picked
 // picture at natural size on the right, a date filter for screenshots, deletion and hand-off.
@@ -26,6 +29,11 @@ public:
 
     // The full path of the file list's selected entry, or empty.
     [[nodiscard]] QString selectedPath() const;
+
+    // Decodes the selected picture and its neighbours in the background.
+    [[nodiscard]] PictureCache* pictures() const { return pictures_; }
+    // How far a picture larger than the frame has been moved from its top-left corner, in pixels.
+    [[nodiscard]] QPoint pan() const { return pan_; }
 
     QPushButton* Command2;
     DriveList* Drive1;
@@ -64,6 +72,7 @@ private slots:
     void File1_KeyDown(int keyCode, int shift);
     void File1_LostFocus();
     void Timer1_Timer();
+    void pictureReady(const QString& path, const Platform::PictureLoad& load);
 
 private:
     void Combo1_KeyPress(int& keyAscii);
@@ -75,4 +84,13 @@ private:
     void openFile(const QString& path);
     void showListOrLabel();
     void openDefaultFolder();
+    void showPicture(const QImage& picture);
+    bool panEvent(QEvent* event);
+    [[nodiscard]] bool pictureLargerThanFrame() const;
+
+    PictureCache* pictures_;
+    QPoint pan_;
+    QPoint panAtPress_;
+    QPoint pressedAt_;
+    bool dragging_ = false;
 };

@@ -93,6 +93,10 @@ QList<FolderEntry> listFolder(const QString& folder) {
         if (::fstatat(dfd, e->d_name, &st, 0) == 0) {
             entry.isFile = S_ISREG(st.st_mode);
             entry.isFolder = S_ISDIR(st.st_mode);
+        } else if (errno == EACCES) {
+            // A folder that may be listed but not searched tells only each entry's own type.
+            entry.isFile = e->d_type == DT_REG;
+            entry.isFolder = e->d_type == DT_DIR;
         }
         entries.append(std::move(entry));
     }

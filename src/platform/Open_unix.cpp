@@ -1,5 +1,8 @@
 #include "platform/Platform.h"
 
+#include "core/FileNames.h"
+#include "platform/Files.h"
+
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -14,12 +17,26 @@ namespace {
 // xdg-open says at once when nothing can open a file. Later it only passes on the exit status of the
 // program it started, which says nothing about the opening.
 constexpr qint64 kVerdictMs = 10000;
+
+// A name whose bytes are not UTF-8 cannot travel as text: it goes as a file URL with those bytes
+// percent-encoded, which xdg-open and the programs it starts take back to the same bytes.
+QByteArray encodedUrl(const QString& path) {
+    return QByteArrayLiteral("file://") + nativePath(path).toPercentEncoding("/");
+}
+
+QUrl urlFor(const QString& path) {
+    return FileNames::hasRawBytes(path) ? QUrl::fromEncoded(encodedUrl(path)) : QUrl::fromLocalFile(path);
+}
+
+QString argumentFor(const QString& path) {
+    return FileNames::hasRawBytes(path) ? QString::fromLatin1(encodedUrl(path)) : path;
+}
 } // namespace
 
 void openDocument(const QString& path, std::function<void()> failed) {
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (opener.isEmpty()) {
-        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)) && failed)
+        if (!QDesktopServices::openUrl(urlFor(path)) && failed)
             failed();
         return;
     }
@@ -28,7 +45,7 @@ void openDocument(const QString& path, std::function<void()> failed) {
     // player's picture editor open.
     auto* process = new QProcess;
     process->setProgram(opener);
-    process->setArguments({path});
+    process->setArguments({argumentFor(path)});
     process->setStandardInputFile(QProcess::nullDevice());
     process->setStandardOutputFile(QProcess::nullDevice());
     process->setStandardErrorFile(QProcess::nullDevice());

@@ -1,23 +1,64 @@
 #pragma once
 
+#include "core/PictureBudget.h"
+#include "platform/Files.h"
+
 #include <QImage>
+#include <QSize>
 #include <QString>
 
-// Loading a picture file at its natural size through Qt's image readers, so that any registered
-// image plugin is used too.
+#include <atomic>
+
+class QFile;
+
+// Loading a picture file at its natural size through Qt's image readers, so that any registered image
+// plugin is used too. Safe to run on any thread; it touches no widget.
 namespace Platform {
 
-enum class PictureError { None, Invalid, NotFound, Other };
+enum class PictureError {
+    None,
+    Invalid,  // not a picture the viewer offers, a broken or lying one, or not a regular file
+    NotFound, // gone, or a folder on its way is
+    Other,    // there but unreadable: no permission, a loop of links, an input/output error
+    TooLarge, // an intact picture whose decoded size exceeds the budget
+};
+
+// What a path named when it was looked at. A file replaced, rewritten, moved or deleted since compares
+// unequal, so a picture decoded earlier is known to be stale.
+struct FileStamp {
+    OpenResult kind = OpenResult::Missing;
+    qint64 size = -1;
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0;
+    quint64 device = 0;
+    quint64 inode = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
 
 struct PictureLoad {
     QImage image;
     PictureError error = PictureError::None;
     QString reason;
+    QSize size;      // the picture's size in pixels, when its header told it
+    FileStamp stamp; // the file as it was opened, or what the path named when it could not be
 };
 
-// Largest decoded picture accepted, in megabytes: a header claiming more is an invalid picture.
-inline constexpr int kPictureAllocationLimitMb = 64;
+// The path as it is now, following links.
+[[nodiscard]] FileStamp stampFile(const QString& path);
+// The file an open QFile reads.
+[[nodiscard]] FileStamp stampOpenFile(const QFile& file);
 
-[[nodiscard]] PictureLoad loadPicture(const QString& path);
+// The outcome for a path that is not a regular file one can open.
+[[nodiscard]] PictureError errorFor(OpenResult kind);
+
+// Sets what Qt's readers may allocate to the budget; once, and best first from the interface thread,
+// before any picture is decoded elsewhere (the setting is shared by every thread).
+void prepareReaders();
+
+// Opens only a regular file; refuses a picture whose decoded size exceeds `budgetBytes`, a header that
+// claims more pixels than its file can hold, and a JPEG with far more scans than encoders write.
+// `cancelled`, when set meanwhile, stops the work before the decode starts.
+[[nodiscard]] PictureLoad loadPicture(const QString& path, qint64 budgetBytes = PictureBudget::kBytes,
+                                      const std::atomic_bool* cancelled = nullptr);
 
 } // namespace Platform

@@ -1,66 +1,132 @@
 #include "platform/PictureFile.h"
 
 #include "core/BmpCheck.h"
+#include "core/JpegScans.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <limits>
+
 namespace Platform {
 
-PictureLoad loadPicture(const QString& path) {
+namespace {
+
+PictureLoad failed(PictureLoad result, PictureError error, const QString& reason) {
+    result.image = {};
+    result.error = error;
+    result.reason = reason;
+    return result;
+}
+
+bool stopped(const std::atomic_bool* cancelled) {
+    return cancelled && cancelled->load(std::memory_order_relaxed);
+}
+
+} // namespace
+
+PictureError errorFor(OpenResult kind) {
+    switch (kind) {
+    case OpenResult::Ok:
+        return PictureError::None;
+    case OpenResult::Missing:
+        return PictureError::NotFound;
+    case OpenResult::NotRegular:
+    case OpenResult::TooLarge:
+        return PictureError::Invalid;
+    case OpenResult::Failed:
+        break;
+    }
+    return PictureError::Other;
+}
+
+void prepareReaders() {
+    static const bool once = [] {
+        QImageReader::setAllocationLimit(int(PictureBudget::kBytes >> 20));
+        return true;
+    }();
+    Q_UNUSED(once);
+}
+
+PictureLoad loadPicture(const QString& path, qint64 budgetBytes, const std::atomic_bool* cancelled) {
+    prepareReaders();
     PictureLoad result;
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        result.error = PictureError::NotFound;
-        return result;
+    QFile file;
+    QString why;
+    const OpenResult opened = openRegularFile(path, file, std::numeric_limits<qint64>::max(), &why);
+    if (opened != OpenResult::Ok) {
+        result.stamp.kind = opened;
+        return failed(std::move(result), errorFor(opened), why);
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = file.error() == QFileDevice::OpenError && !QFileInfo::exists(path)
-                           ? PictureError::NotFound
-                           : PictureError::Other;
-        result.reason = file.errorString();
-        return result;
-    }
-    if (BmpCheck::isTruncated(file.peek(BmpCheck::kHeaderBytes), file.size())) {
-        result.error = PictureError::Invalid;
-        result.reason = QStringLiteral("truncated");
-        return result;
-    }
-    QImageReader::setAllocationLimit(kPictureAllocationLimitMb);
+    result.stamp = stampOpenFile(file);
+    const qint64 fileBytes = file.size();
+    if (BmpCheck::isTruncated(file.peek(BmpCheck::kHeaderBytes), fileBytes))
+        return failed(std::move(result), PictureError::Invalid, QStringLiteral("truncated"));
+
     // Only the picture types the viewer offers, told by content. Other installed readers (PNG, MNG,
     // TIFF and the like) are not offered, and not all of them honour the allocation limit.
     static const QByteArrayList kOffered = {"bmp", "gif", "jpeg", "jpg", "ico", "cur", "wmf"};
     const QByteArray detected = QImageReader::imageFormat(&file).toLower();
     const QByteArray format = detected.isEmpty() ? QFileInfo(path).suffix().toLatin1().toLower() : detected;
-    QImageReader reader(&file, format);
+    if (!kOffered.contains(format))
+        return failed(std::move(result), PictureError::Invalid, QStringLiteral("not an offered type"));
+    const bool jpeg = format == "jpeg" || format == "jpg";
+    const bool raster = format != "wmf";
+
+    // The header's size decides before anything is decoded.
+    {
+        QImageReader header(&file, format);
+        header.setDecideFormatFromContent(false);
+        result.size = header.size();
+    }
+    if (result.size.isValid()) {
+        const QSize s = result.size;
+        if (raster && !PictureBudget::plausible(s.width(), s.height(), fileBytes))
+            return failed(std::move(result), PictureError::Invalid, QStringLiteral("size beyond the file"));
+        if (!PictureBudget::fits(s.width(), s.height(), budgetBytes))
+            return failed(std::move(result), PictureError::TooLarge, QStringLiteral("over the budget"));
+    }
+    if (!file.seek(0))
+        return failed(std::move(result), PictureError::Other, file.errorString());
+
+    // A JPEG is read whole (it is never larger than its decoded picture) so its scans can be counted.
+    QByteArray bytes;
+    QBuffer buffer;
+    QIODevice* device = &file;
+    if (jpeg) {
+        const OpenResult read = readAll(file, budgetBytes, bytes);
+        if (read != OpenResult::Ok)
+            return failed(std::move(result), errorFor(read), file.errorString());
+        if (JpegScans::tooMany(bytes))
+            return failed(std::move(result), PictureError::Invalid, QStringLiteral("too many scans"));
+        buffer.setBuffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        device = &buffer;
+    }
+    if (stopped(cancelled))
+        return failed(std::move(result), PictureError::Other, QStringLiteral("cancelled"));
+
+    QImageReader reader(device, format);
     reader.setDecideFormatFromContent(false);
-    const qint64 limitBytes = qint64(kPictureAllocationLimitMb) << 20;
-    const auto tooLarge = [limitBytes](QSize s) {
-        return s.isValid() && qint64(s.width()) * s.height() * 4 > limitBytes;
-    };
-    if (!kOffered.contains(format) || tooLarge(reader.size())) {
-        result.error = PictureError::Invalid;
-        result.reason = QStringLiteral("not an offered picture type, or too large");
+    if (reader.read(&result.image) && !result.image.isNull()) {
+        const QSize s = result.image.size();
+        result.size = s;
+        if (!PictureBudget::fits(s.width(), s.height(), budgetBytes))
+            return failed(std::move(result), PictureError::TooLarge, QStringLiteral("over the budget"));
         return result;
     }
-    if (reader.read(&result.image) && !result.image.isNull() && !tooLarge(result.image.size()))
-        return result;
-    result.image = {};
-    result.reason = reader.errorString();
+    const QString reason = reader.errorString();
     switch (reader.error()) {
     case QImageReader::FileNotFoundError:
-        result.error = PictureError::NotFound;
-        break;
+        return failed(std::move(result), PictureError::NotFound, reason);
     case QImageReader::DeviceError:
-        result.error = PictureError::Other;
-        break;
+        return failed(std::move(result), PictureError::Other, reason);
     default:
-        result.error = PictureError::Invalid;
         break;
     }
-    return result;
+    return failed(std::move(result), PictureError::Invalid, reason);
 }
 
 } // namespace Platform

@@ -16,7 +16,12 @@ bool openUrl(const QString& url);
 // loop (or at once when the opener cannot even be started).
 void openDocument(const QString& path, std::function<void()> failed);
 
-// Deletes a file, read-only or not. On failure returns false and says why in `reason`.
+// Deletes a file, read-only or not, changing nothing but the folder's entry where the system allows it
+// (a read-only file's other links keep their permissions). On failure returns false and says why in
+// `reason`.
 bool deleteFile(const QString& path, QString* reason = nullptr);
+
+// Whether the path is a folder whose entries may be listed (entering it may still be refused).
+[[nodiscard]] bool canReadFolder(const QString& path);
 
 } // namespace Platform

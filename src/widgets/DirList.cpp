@@ -1,14 +1,16 @@
 #include "widgets/DirList.h"
 
-#include <QApplication>
-#include <QCollator>
+#include "core/FileNames.h"
+#include "platform/Files.h"
+#include "platform/Platform.h"
+
 #include <QDir>
-#include <QDirIterator>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QStyle>
 
 #include <algorithm>
+#include <tuple>
+#include <vector>
 
 namespace {
 constexpr int kPathRole = Qt::UserRole + 1;
@@ -17,6 +19,23 @@ constexpr int kMaxIndent = 4;
 
 QString indent(int depth) {
     return QString(qMin(depth, kMaxIndent), u' ');
+}
+
+// The folders from the root down to `path` (clean, absolute), by the text alone: a name may hold bytes
+// that are not UTF-8, which Qt's own path handling would not keep.
+QStringList chainTo(const QString& path) {
+    QStringList chain;
+    for (qsizetype i = path.indexOf(u'/'); i >= 0 && i < path.size() - 1; i = path.indexOf(u'/', i + 1)) {
+        // "/" and "C:/" end in their separator; every other folder does not.
+        chain.append(path.left(i == 0 || path.at(i - 1) == u':' ? i + 1 : i));
+    }
+    chain.append(path);
+    return chain;
+}
+
+QString lastName(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return slash < 0 || slash == path.size() - 1 ? QDir::toNativeSeparators(path) : path.mid(slash + 1);
 }
 } // namespace
 
@@ -30,10 +49,10 @@ DirList::DirList(QWidget* parent) : QListWidget(parent) {
 bool DirList::setPath(const QString& folder) {
     if (folder.isEmpty())
         return false;
-    const QFileInfo info(folder);
-    if (!info.isDir() || !info.isReadable() || !QDir(info.absoluteFilePath()).isReadable())
+    const QString absolute = QDir::isAbsolutePath(folder) ? folder : QDir::currentPath() + u'/' + folder;
+    const QString clean = QDir::cleanPath(absolute);
+    if (!Platform::canReadFolder(clean))
         return false;
-    const QString clean = QDir::cleanPath(info.absoluteFilePath());
     if (clean == path_)
         return true;
     path_ = clean;
@@ -51,32 +70,33 @@ void DirList::rebuild() {
     const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
 
-    QStringList chain;
-    QDir d(path_);
-    chain.prepend(path_);
-    while (d.cdUp())
-        chain.prepend(d.absolutePath());
     int depth = 0;
-    for (const QString& p : chain) {
-        const QString name = QDir(p).isRoot() ? QDir::toNativeSeparators(p) : QFileInfo(p).fileName();
-        auto* item = new QListWidgetItem(openIcon, indent(depth) + name, this);
+    for (const QString& p : chainTo(path_)) {
+        auto* item = new QListWidgetItem(openIcon, indent(depth) + FileNames::display(lastName(p)), this);
         item->setData(kPathRole, p);
         ++depth;
     }
     setCurrentRow(count() - 1);
 
-    QStringList subs;
-    QDirIterator it(path_, QDir::Dirs | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        subs.append(it.fileName());
+    // Folders and links to folders only: a link to a device or a pipe is not a place to go.
+    struct Sub {
+        QString key;
+        QString name;
+        QString shown;
+    };
+    std::vector<Sub> subs;
+    for (Platform::FolderEntry& e : Platform::listFolder(path_)) {
+        if (!e.isFolder || e.hidden)
+            continue;
+        QString shown = FileNames::display(e.name);
+        subs.push_back({shown.toCaseFolded(), std::move(e.name), std::move(shown)});
     }
     std::sort(subs.begin(), subs.end(),
-              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+              [](const Sub& a, const Sub& b) { return std::tie(a.key, a.name) < std::tie(b.key, b.name); });
     const QString prefix = path_.endsWith(u'/') ? path_ : path_ + u'/';
-    for (const QString& s : subs) {
-        auto* item = new QListWidgetItem(closedIcon, indent(depth) + s, this);
-        item->setData(kPathRole, prefix + s);
+    for (const Sub& s : subs) {
+        auto* item = new QListWidgetItem(closedIcon, indent(depth) + s.shown, this);
+        item->setData(kPathRole, prefix + s.name);
     }
 }
 

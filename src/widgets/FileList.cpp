@@ -1,14 +1,16 @@
 #include "widgets/FileList.h"
 
+#include "core/FileNames.h"
 #include "core/Wildcard.h"
+#include "platform/Files.h"
+#include "platform/Platform.h"
 
 #include <QDir>
-#include <QDirIterator>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -32,30 +34,41 @@ FileList::FileList(QWidget* parent) : ListBox(parent), pattern_(QStringLiteral("
     setItemDelegate(new RoomyRows(this));
 }
 
-QStringList FileList::listFolder(const QString& folder, const QString& pattern) {
+FileList::Listing FileList::listFolder(const QString& folder, const QString& pattern) {
     const QStringList patterns = Wildcard::splitPatterns(pattern);
-    // Each name with its case-folded sort key, folded once rather than in every comparison.
-    std::vector<std::pair<QString, QString>> keyed;
-    // The iterator's filters use the directory entry's type, so no file is looked at one by one.
-    QDirIterator it(folder, QDir::Files | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        QString name = it.nextFileInfo().fileName();
-        if (Wildcard::matchesAny(name, patterns))
-            keyed.emplace_back(name.toCaseFolded(), std::move(name));
+    struct Row {
+        QString key; // case-folded shown name, folded once rather than in every comparison
+        QString name;
+        QString shown;
+    };
+    std::vector<Row> rows;
+    // Only what a listing names: each entry is one name, joined to the folder and never split again.
+    for (Platform::FolderEntry& e : Platform::listFolder(folder)) {
+        if (!e.isFile || e.hidden)
+            continue;
+        QString shown = FileNames::hasRawBytes(e.name) ? FileNames::display(e.name) : e.name;
+        if (Wildcard::matchesAny(shown, patterns))
+            rows.push_back({shown.toCaseFolded(), std::move(e.name), std::move(shown)});
     }
-    std::sort(keyed.begin(), keyed.end());
-    QStringList names;
-    names.reserve(qsizetype(keyed.size()));
-    for (auto& k : keyed)
-        names.append(std::move(k.second));
-    return names;
+    std::sort(rows.begin(), rows.end(),
+              [](const Row& a, const Row& b) { return std::tie(a.key, a.name) < std::tie(b.key, b.name); });
+    Listing listing;
+    listing.names.reserve(qsizetype(rows.size()));
+    listing.shown.reserve(qsizetype(rows.size()));
+    for (Row& r : rows) {
+        listing.names.append(std::move(r.name));
+        listing.shown.append(std::move(r.shown));
+    }
+    return listing;
 }
 
 bool FileList::setPath(const QString& folder) {
-    const QFileInfo info(folder);
-    if (!info.isDir() || !QDir(info.absoluteFilePath()).isReadable())
+    // Plain string work: a folder's name may hold bytes that are not UTF-8 (core/FileNames).
+    const QString absolute = QDir::isAbsolutePath(folder) ? folder : QDir::currentPath() + u'/' + folder;
+    const QString clean = QDir::cleanPath(absolute);
+    if (!Platform::canReadFolder(clean))
         return false;
-    path_ = QDir::cleanPath(info.absoluteFilePath());
+    path_ = clean;
     refresh();
     return true;
 }
@@ -71,7 +84,8 @@ void FileList::setPattern(const QString& pattern) {
 }
 
 void FileList::refresh() {
-    setItems(path_.isEmpty() ? QStringList{} : listFolder(path_, pattern_));
+    Listing listing = path_.isEmpty() ? Listing{} : listFolder(path_, pattern_);
+    setItems(std::move(listing.names), std::move(listing.shown));
 }
 
 QString FileList::fullPath(int index) const {

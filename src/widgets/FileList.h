@@ -2,8 +2,10 @@
 
 #include "widgets/ListBox.h"
 
-// The file list: the files of one folder that match a ";"-joined pattern, hidden files left out,
-// sorted by name without regard to case. Filled at once whenever its path or pattern is set.
+// The file list: the regular files (and links to them) of one folder that match a ";"-joined pattern,
+// hidden files left out, sorted by name without regard to case. Items are the names as the folder holds
+// them (core/FileNames), rows show them as the player reads them; patterns and sorting go by what rows
+// show. Filled at once whenever its path or pattern is set.
 class FileList : public ListBox {
     Q_OBJECT
 public:
@@ -21,8 +23,12 @@ public:
     // The folder, a separator unless the folder already ends in one, and the entry's name.
     [[nodiscard]] QString fullPath(int index) const;
 
-    // The matching names of `folder`, sorted; exposed for the benchmark.
-    [[nodiscard]] static QStringList listFolder(const QString& folder, const QString& pattern);
+    struct Listing {
+        QStringList names; // as the folder holds them
+        QStringList shown; // as rows show them
+    };
+    // The matching files of `folder`, sorted; exposed for the benchmark.
+    [[nodiscard]] static Listing listFolder(const QString& folder, const QString& pattern);
 
 signals:
     // Key codes as the handlers take them (46 Delete, 13 Enter) and modifier bits (1 Shift, 2 Ctrl, 4 Alt).

@@ -1,5 +1,6 @@
 #include "platform/Platform.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -25,6 +26,11 @@ bool deleteFile(const QString& path, QString* reason) {
     if (unlocked)
         file.setPermissions(before);
     return false;
+}
+
+bool canReadFolder(const QString& path) {
+    const QFileInfo info(path);
+    return info.isDir() && QDir(info.absoluteFilePath()).isReadable();
 }
 
 } // namespace Platform
