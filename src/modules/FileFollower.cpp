@@ -26,7 +26,7 @@ void FileFollower::follow(QObject* shown, const QString& path, std::function<voi
     }
     w.path = path;
     w.folder = QFileInfo(path).path();
-    w.stamp = Platform::stamp(path);
+    w.stamp = Platform::stampFile(path);
     w.reload = std::move(reload);
     w.quiet->stop();
     watchPaths(w);
@@ -34,7 +34,8 @@ void FileFollower::follow(QObject* shown, const QString& path, std::function<voi
 
 void FileFollower::watchPaths(const Watch& w) {
     // The system's watch takes the name as text: a name kept as bytes can only be seen from its folder.
-    if (!FileNames::hasRawBytes(w.path) && w.stamp.exists && !watcher_->files().contains(w.path))
+    if (!FileNames::hasRawBytes(w.path) && w.stamp.kind != Platform::OpenResult::Missing &&
+        !watcher_->files().contains(w.path))
         watcher_->addPath(w.path);
     // The folder sees a new file renamed over the old one, and a deleted file made again.
     if (!FileNames::hasRawBytes(w.folder) && !watcher_->directories().contains(w.folder))
@@ -52,8 +53,8 @@ void FileFollower::settle(QObject* shown) {
     auto it = watches_.find(shown);
     if (it == watches_.end())
         return;
-    const Platform::FileStamp now = Platform::stamp(it->path);
-    if (!now.exists || now == it->stamp) {
+    const Platform::FileStamp now = Platform::stampFile(it->path);
+    if (now.kind == Platform::OpenResult::Missing || now == it->stamp) {
         watchPaths(*it);
         return;
     }

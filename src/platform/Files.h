@@ -42,17 +42,22 @@ struct FolderEntry {
 // be read.
 [[nodiscard]] QList<FolderEntry> listFolder(const QString& folder);
 
-// What tells one state of a file from another: a save in place, a new file renamed over it, or a
-// deletion and a new file all change it.
+// What a path named when it was looked at. A file saved in place, replaced by another renamed over it,
+// moved or deleted since compares unequal.
 struct FileStamp {
-    bool exists = false;
-    qint64 size = 0;
+    OpenResult kind = OpenResult::Missing;
+    qint64 size = -1;
     qint64 modifiedNs = 0;
-    quint64 id = 0; // the file's identity on its volume (inode), where the system has one
+    qint64 changedNs = 0;
+    quint64 device = 0;
+    quint64 inode = 0;
     friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
 
-[[nodiscard]] FileStamp stamp(const QString& path);
+// The path as it is now, following links.
+[[nodiscard]] FileStamp stampFile(const QString& path);
+// The file an open QFile reads.
+[[nodiscard]] FileStamp stampOpenFile(const QFile& file);
 
 // Whether the path is a folder (following links).
 [[nodiscard]] bool isFolder(const QString& path);

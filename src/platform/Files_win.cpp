@@ -50,12 +50,22 @@ QList<FolderEntry> listFolder(const QString& folder) {
     return entries;
 }
 
-FileStamp stamp(const QString& path) {
+FileStamp stampFile(const QString& path) {
     const QFileInfo info(path);
-    if (!info.exists())
-        return {};
-    const QDateTime modified = info.fileTime(QFileDevice::FileModificationTime);
-    return {true, info.size(), modified.toMSecsSinceEpoch() * 1000000, 0};
+    FileStamp s;
+    if (!info.exists()) {
+        s.kind = OpenResult::Missing;
+        return s;
+    }
+    s.kind = info.isFile() ? OpenResult::Ok : OpenResult::NotRegular;
+    s.size = info.size();
+    s.modifiedNs = info.lastModified().toMSecsSinceEpoch() * 1000000;
+    s.changedNs = info.metadataChangeTime().toMSecsSinceEpoch() * 1000000;
+    return s;
+}
+
+FileStamp stampOpenFile(const QFile& file) {
+    return stampFile(file.fileName());
 }
 
 bool isFolder(const QString& path) {

@@ -23,18 +23,6 @@ enum class PictureError {
     TooLarge, // an intact picture whose decoded size exceeds the budget
 };
 
-// What a path named when it was looked at. A file replaced, rewritten, moved or deleted since compares
-// unequal, so a picture decoded earlier is known to be stale.
-struct FileStamp {
-    OpenResult kind = OpenResult::Missing;
-    qint64 size = -1;
-    qint64 modifiedNs = 0;
-    qint64 changedNs = 0;
-    quint64 device = 0;
-    quint64 inode = 0;
-    friend bool operator==(const FileStamp&, const FileStamp&) = default;
-};
-
 struct PictureLoad {
     QImage image;
     PictureError error = PictureError::None;
@@ -42,11 +30,6 @@ struct PictureLoad {
     QSize size;      // the picture's size in pixels, when its header told it
     FileStamp stamp; // the file as it was opened, or what the path named when it could not be
 };
-
-// The path as it is now, following links.
-[[nodiscard]] FileStamp stampFile(const QString& path);
-// The file an open QFile reads.
-[[nodiscard]] FileStamp stampOpenFile(const QFile& file);
 
 // The outcome for a path that is not a regular file one can open.
 [[nodiscard]] PictureError errorFor(OpenResult kind);
