@@ -33,8 +33,6 @@
 namespace {
 
 const QColor kGrey(192, 192, 192);
-// How far one notch of the mouse wheel moves a large picture, in pixels.
-constexpr int kWheelNotch = 100;
 // Our own short credit for the folder title.
 QString credit() {
     return QStringLiteral("qmquery 玩家工具");
@@ -269,8 +267,10 @@ void showpic::Combo3_KeyPress(int& keyAscii) {
 }
 
 bool showpic::eventFilter(QObject* watched, QEvent* event) {
-    if ((watched == Picture1 || watched == Image1) && panEvent(event))
+    if ((watched == Picture1 || watched == Image1) && pan_.handle(event, pictureLargerThanFrame())) {
+        SetPicture();
         return true;
+    }
     QComboBox* combo = nullptr;
     for (QComboBox* c : {Combo1, Combo2, Combo3}) {
         if (watched == c || watched == c->lineEdit())
@@ -346,21 +346,23 @@ void showpic::SetPicture() {
     Image1->show();
     const QRect inner = Picture1->contentsRect();
     const QSize picture = Image1->size();
-    pan_ = {Centring::clampPan(inner.width(), picture.width(), pan_.x()),
-            Centring::clampPan(inner.height(), picture.height(), pan_.y())};
-    Image1->move(inner.left() + Centring::pannedOffset(inner.width(), picture.width(), pan_.x()),
-                 inner.top() + Centring::pannedOffset(inner.height(), picture.height(), pan_.y()));
+    const QPoint wanted = pan_.offset();
+    const QPoint pan(Centring::clampPan(inner.width(), picture.width(), wanted.x()),
+                     Centring::clampPan(inner.height(), picture.height(), wanted.y()));
+    pan_.setOffset(pan);
+    Image1->move(inner.left() + Centring::pannedOffset(inner.width(), picture.width(), pan.x()),
+                 inner.top() + Centring::pannedOffset(inner.height(), picture.height(), pan.y()));
     // The pointer tells when there is more of the picture to see.
     if (!pictureLargerThanFrame())
         Picture1->unsetCursor();
     else
-        Picture1->setCursor(dragging_ ? Qt::ClosedHandCursor : Qt::OpenHandCursor);
+        Picture1->setCursor(pan_.dragging() ? Qt::ClosedHandCursor : Qt::OpenHandCursor);
 }
 
 // A new picture opens at its top-left corner.
 void showpic::showPicture(const QImage& picture) {
     Image1->setPicture(picture);
-    pan_ = {};
+    pan_.setOffset({});
 }
 
 bool showpic::pictureLargerThanFrame() const {
@@ -368,53 +370,6 @@ bool showpic::pictureLargerThanFrame() const {
         return false;
     const QRect inner = Picture1->contentsRect();
     return Image1->width() > inner.width() || Image1->height() > inner.height();
-}
-
-// A picture larger than the frame follows a drag with the left button and the wheel (with Shift, across).
-bool showpic::panEvent(QEvent* event) {
-    switch (event->type()) {
-    case QEvent::MouseButtonPress: {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() != Qt::LeftButton || !pictureLargerThanFrame())
-            return false;
-        dragging_ = true;
-        // Screen positions: the picture moves under the pointer while it is dragged.
-        pressedAt_ = mouse->globalPosition().toPoint();
-        panAtPress_ = pan_;
-        SetPicture();
-        return true;
-    }
-    case QEvent::MouseMove: {
-        if (!dragging_)
-            return false;
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        pan_ = panAtPress_ - (mouse->globalPosition().toPoint() - pressedAt_);
-        SetPicture();
-        return true;
-    }
-    case QEvent::MouseButtonRelease: {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (!dragging_ || mouse->button() != Qt::LeftButton)
-            return false;
-        dragging_ = false;
-        SetPicture();
-        return true;
-    }
-    case QEvent::Wheel: {
-        if (!pictureLargerThanFrame())
-            return false;
-        const auto* wheel = static_cast<QWheelEvent*>(event);
-        QPoint step =
-            wheel->pixelDelta().isNull() ? wheel->angleDelta() * kWheelNotch / 120 : wheel->pixelDelta();
-        if ((wheel->modifiers() & Qt::ShiftModifier) && step.x() == 0)
-            step = {step.y(), 0};
-        pan_ -= step;
-        SetPicture();
-        return true;
-    }
-    default:
-        return false;
-    }
 }
 
 void showpic::Timer1_Timer() {

@@ -2,6 +2,7 @@
 
 #include "forms/FormBase.h"
 #include "platform/PictureFile.h"
+#include "widgets/PanGesture.h"
 
 #include <QImage>
 #include <QPoint>
@@ -33,7 +34,7 @@ public:
     // Decodes the selected picture and its neighbours in the background.
     [[nodiscard]] PictureCache* pictures() const { return pictures_; }
     // How far a picture larger than the frame has been moved from its top-left corner, in pixels.
-    [[nodiscard]] QPoint pan() const { return pan_; }
+    [[nodiscard]] QPoint pan() const { return pan_.offset(); }
 
     QPushButton* Command2;
     DriveList* Drive1;
@@ -85,12 +86,8 @@ private:
     void showListOrLabel();
     void openDefaultFolder();
     void showPicture(const QImage& picture);
-    bool panEvent(QEvent* event);
     [[nodiscard]] bool pictureLargerThanFrame() const;
 
     PictureCache* pictures_;
-    QPoint pan_;
-    QPoint panAtPress_;
-    QPoint pressedAt_;
-    bool dragging_ = false;
+    PanGesture pan_;
 };
