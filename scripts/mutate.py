@@ -22,6 +22,7 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parent.parent
 WORK = ROOT / "build" / "mutate"
 TREE = WORK / "tree"
+PROGRESS = WORK / "progress.tsv"  # one verdict per line as the run goes, so a cut-short run can resume
 BUILD = TREE / "build" / "default"  # where the default preset puts it, so ctest runs as `make test` does
 COPIED = ["CMakeLists.txt", "CMakePresets.json", "src", "tests", "resources", "data", "scripts", "packaging"]
 # Compiles only the Windows-only sources, which the sample never touches.
@@ -232,6 +233,19 @@ def report(args, total, results, seconds):
     print("\n" + text + f"Written to {(WORK / 'report.txt').relative_to(ROOT)}")
 
 
+def load_progress(args):
+    """Verdicts already reached for this seed, when resuming; otherwise starts a fresh record."""
+    header = f"# seed {args.seed} count {args.count}\n"
+    if args.resume and PROGRESS.exists():
+        text = PROGRESS.read_text(encoding="utf-8")
+        if not text.startswith(header):
+            sys.exit(f"{PROGRESS.relative_to(ROOT)} is from another sample; run without --resume.")
+        rows = (line.split("\t") for line in text.splitlines()[1:] if line)
+        return {row[0]: (row[1], row[2] if len(row) > 2 else "") for row in rows}
+    PROGRESS.write_text(header, encoding="utf-8")
+    return {}
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--seed", type=int, default=1, help="draws a different sample (default 1)")
@@ -240,6 +254,8 @@ def main():
     parser.add_argument("--only", metavar="ID", help="try the one fault with this id")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2, help="build and test jobs")
     parser.add_argument("--test-timeout", type=int, default=30, help="seconds before a test counts as hung")
+    parser.add_argument("--resume", action="store_true",
+                        help="keep the verdicts of a run that was cut short and try only the rest")
     args = parser.parse_args()
 
     sites = candidates()
@@ -257,8 +273,12 @@ def main():
         return
 
     prepare(args)
+    done = load_progress(args)
     results, start = [], time.monotonic()
     for i, m in enumerate(chosen, 1):
+        if m.id in done:
+            results.append((m, *done[m.id]))
+            continue
         path = TREE / m.path
         original = path.read_bytes()
         lines = original.decode("utf-8", "surrogateescape").split("\n")
@@ -274,6 +294,8 @@ def main():
         finally:
             path.write_bytes(original)
         results.append((m, verdict, tests))
+        with PROGRESS.open("a", encoding="utf-8") as progress:
+            progress.write(f"{m.id}\t{verdict}\t{tests}\n")
         seconds = time.monotonic() - began
         print(f"[{i}/{len(chosen)}] {verdict:<12} {seconds:5.1f} s  {describe(m)}", flush=True)
     report(args, len(sites), results, time.monotonic() - start)
