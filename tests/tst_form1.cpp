@@ -11,7 +11,8 @@
 #include <QTest>
 #include <QTimer>
 
-// The main menu: its title, its two pages, and the windows its buttons open.
+// The main menu: its title, its two pages, and how it opens windows (which one each button opens:
+// tst_everywindow).
 class tst_Form1 : public QObject {
     Q_OBJECT
 private slots:
@@ -19,8 +20,6 @@ private slots:
     void cleanup() { TestSupport::unloadAllForms(); }
 
     void titleAndPages();
-    void buttonsOpenTheirWindows_data();
-    void buttonsOpenTheirWindows();
     void openWindowsAreRaisedAndClosedOnesLoadAgain();
     void closingMenuQuits();
 };
@@ -41,37 +40,6 @@ void tst_Form1::titleAndPages() {
     QCOMPARE(QApplication::topLevelWidgets().size(), windows);
     QTest::mouseClick(menu->Command[11], Qt::LeftButton);
     QVERIFY(menu->Frame1->isVisible() && !menu->Frame2->isVisible());
-}
-
-void tst_Form1::buttonsOpenTheirWindows_data() {
-    QTest::addColumn<int>("button");
-    QTest::addColumn<QString>("title");
-    QTest::newRow("coordinates") << 1 << QStringLiteral("坐标查询");
-    QTest::newRow("synthesis") << 2 << QStringLiteral("合成资料");
-    QTest::newRow("professions") << 3 << QStringLiteral("职业");
-    QTest::newRow("quests") << 4 << QStringLiteral("任务详解");
-    QTest::newRow("usage") << 5 << QStringLiteral("說明");
-    QTest::newRow("cooking") << 6 << QStringLiteral("料理~藥品");
-    QTest::newRow("skills") << 7 << QStringLiteral("技能");
-    QTest::newRow("stats") << 12 << QStringLiteral("QM- 人物能力計算程式");
-    QTest::newRow("experience") << 13 << QStringLiteral("生產經驗值");
-    QTest::newRow("articles") << 14 << QStringLiteral("心得文章 ");
-    QTest::newRow("viewer") << 20 << QStringLiteral("看圖程式");
-}
-
-void tst_Form1::buttonsOpenTheirWindows() {
-    QFETCH(int, button);
-    QFETCH(QString, title);
-    TestSupport::MessageRecorder messages;
-    auto* menu = FormBase::open<Form1>();
-    QTest::mouseClick(menu->Command[button], Qt::LeftButton);
-    QWidget* opened = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w != menu && w->isVisible() && qobject_cast<FormBase*>(w))
-            opened = w;
-    }
-    QVERIFY(opened);
-    QVERIFY2(opened->windowTitle().startsWith(title), qPrintable(opened->windowTitle()));
 }
 
 void tst_Form1::openWindowsAreRaisedAndClosedOnesLoadAgain() {
