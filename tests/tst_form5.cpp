@@ -63,42 +63,20 @@ void tst_Form5::showsQuest_data() {
     QTest::addColumn<QString>("pane"); // empty: the file is missing
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("piccode");
-    QTest::newRow("marker") << 1 << "07,說明"
-                            << "說明\r\n"
-                            << ""
-                            << "07";
-    QTest::newRow("no comma third: shown whole") << 1 << "07a說明"
-                                                 << "07a說明\r\n"
-                                                 << ""
-                                                 << "";
-    QTest::newRow("code, then marker") << 5 << "3,07,說明"
-                                       << "說明\r\n"
-                                       << "採集系限定"
-                                       << "07";
-    QTest::newRow("code 0") << 5 << "0,說明"
-                            << "說明\r\n"
-                            << "礦工限定"
-                            << "";
-    QTest::newRow("code 9") << 5 << "9,說明"
-                            << "說明\r\n"
-                            << "限制編碼錯誤"
-                            << "";
-    QTest::newRow("no code at all") << 5 << "說明"
-                                    << "說明\r\n"
-                                    << "限制編碼錯誤"
-                                    << "";
-    QTest::newRow("no trimming") << 2 << "  a  \r\nb"
-                                 << "  a  \r\nb\r\n"
-                                 << ""
-                                 << "";
-    QTest::newRow("missing, level band") << 1 << ""
-                                         << ""
-                                         << ""
-                                         << "";
-    QTest::newRow("missing, 其他限制") << 5 << ""
-                                       << ""
-                                       << ""
-                                       << "";
+    const auto row = [](const char* name, int band, const char* content, const char* pane, const char* label,
+                        const char* piccode) {
+        QTest::newRow(name) << band << QString::fromUtf8(content) << QString::fromUtf8(pane)
+                            << QString::fromUtf8(label) << QString::fromUtf8(piccode);
+    };
+    row("marker", 1, "07,說明", "說明\r\n", "", "07");
+    row("no comma third: shown whole", 1, "07a說明", "07a說明\r\n", "", "");
+    row("code, then marker", 5, "3,07,說明", "說明\r\n", "採集系限定", "07");
+    row("code 0", 5, "0,說明", "說明\r\n", "礦工限定", "");
+    row("code 9", 5, "9,說明", "說明\r\n", "限制編碼錯誤", "");
+    row("no code at all", 5, "說明", "說明\r\n", "限制編碼錯誤", "");
+    row("no trimming", 2, "  a  \r\nb", "  a  \r\nb\r\n", "", "");
+    row("missing, level band", 1, "", "", "", "");
+    row("missing, 其他限制", 5, "", "", "", "");
 }
 
 void tst_Form5::showsQuest() {
