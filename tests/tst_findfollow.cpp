@@ -2,6 +2,7 @@
 #include "forms/Form2.h"
 #include "forms/Form3.h"
 #include "forms/Form4.h"
+#include "modules/FileFollower.h"
 #include "testsupport.h"
 #include "widgets/FindBar.h"
 #include "widgets/ListBox.h"
@@ -10,14 +11,18 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QFile>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextDocument>
 
+using TestSupport::MessageRecorder;
 using TestSupport::ProgramFolder;
 
-// Ctrl+F in the reference windows: finding as the player types, next and previous, no match, Escape.
-class tst_Find : public QObject {
+// Looking things up and following edits: Ctrl+F in lists and panes (as the player types, next and
+// previous, no match, Escape), and the data files a window shows reloaded when the player saves them.
+class tst_FindFollow : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { TestSupport::initApplication(); }
@@ -29,6 +34,10 @@ private slots:
     void inList();
     void inPane();
     void layoutComesBack();
+    void savesAreShown_data();
+    void savesAreShown();
+    void halfWrittenSaveIsNotShown();
+    void paneKeepsItsPlace();
 };
 
 namespace {
@@ -41,38 +50,51 @@ FindBar* openFind(FormBase* form) {
     return qobject_cast<FindBar*>(QApplication::focusWidget());
 }
 
+enum class Save { InPlace, RenamedOver, DeletedAndMadeAgain };
+
+void save(const QString& path, const QByteArray& bytes, Save how) {
+    if (how == Save::DeletedAndMadeAgain) {
+        QVERIFY(QFile::remove(path));
+        QTest::qWait(FileFollower::kQuietMs * 2); // the file is seen to be gone before it is back
+    }
+    const QString target = how == Save::RenamedOver ? path + QStringLiteral(".new") : path;
+    QFile f(target);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+    f.close();
+    if (how == Save::RenamedOver)
+        QVERIFY(std::rename(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()) == 0);
+}
+
 } // namespace
 
-void tst_Find::folding_data() {
+Q_DECLARE_METATYPE(Save)
+
+void tst_FindFollow::folding_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("query");
     QTest::addColumn<bool>("found");
-    QTest::newRow("letter case") << "短劍 Lv10"
-                                 << "lV10" << true;
-    QTest::newRow("full-width text, half-width query") << "鐵礦石ｘ２　Ｌｖ３"
-                                                       << "x2 lv3" << true;
-    QTest::newRow("half-width text, full-width query") << "Lv3 (東 281)"
-                                                       << "ＬＶ３　（東" << true;
-    QTest::newRow("Chinese as it is") << "劍士"
-                                      << "劍" << true;
-    QTest::newRow("no fold across other letters") << "Éa"
-                                                  << "éa" << false;
-    QTest::newRow("not there") << "木材x1"
-                               << "x2" << false;
+    const auto row = [](const char* name, const char* text, const char* query, bool found) {
+        QTest::newRow(name) << QString::fromUtf8(text) << QString::fromUtf8(query) << found;
+    };
+    row("letter case", "短劍 Lv10", "lV10", true);
+    row("full-width text, half-width query", "鐵礦石ｘ２　Ｌｖ３", "x2 lv3", true);
+    row("half-width text, full-width query", "Lv3 (東 281)", "ＬＶ３　（東", true);
+    row("no fold across other letters", "Éa", "éa", false);
+    row("not there", "木材x1", "x2", false);
 }
 
-void tst_Find::folding() {
+void tst_FindFollow::folding() {
     QFETCH(QString, text);
     QFETCH(QString, query);
     QFETCH(bool, found);
     QCOMPARE(Find::findItem({QStringLiteral("other"), text}, query, 0, true) == 1, found);
     QTextDocument doc(text);
-    QCOMPARE(
-        !doc.find(QRegularExpression(Find::pattern(query)), 0, QTextDocument::FindCaseSensitively).isNull(),
-        found);
+    const QRegularExpression pattern(Find::pattern(query));
+    QCOMPARE(!doc.find(pattern, 0, QTextDocument::FindCaseSensitively).isNull(), found);
 }
 
-void tst_Find::inList_data() {
+void tst_FindFollow::inList_data() {
     QTest::addColumn<QList<int>>("keys"); // after typing "lv1"
     QTest::addColumn<int>("picked");
     const int next = Qt::Key_Return, again = Qt::Key_F3;
@@ -83,7 +105,7 @@ void tst_Find::inList_data() {
     QTest::newRow("Shift+Enter wraps back from the first") << QList<int>{back} << 3;
 }
 
-void tst_Find::inList() {
+void tst_FindFollow::inList() {
     QFETCH(QList<int>, keys);
     QFETCH(int, picked);
     ProgramFolder folder;
@@ -113,7 +135,7 @@ void tst_Find::inList() {
     QCOMPARE(form->List1->listIndex(), picked);
 }
 
-void tst_Find::inPane() {
+void tst_FindFollow::inPane() {
     ProgramFolder folder;
     folder.writeCp950(QStringLiteral("職業\\劍士.txt"),
                       QStringLiteral("劍士\r\n攻擊 ＨＰ高\r\n技能 hp回復\r\n"));
@@ -140,7 +162,7 @@ void tst_Find::inPane() {
 }
 
 // While the field is open the window's controls make room for it; closed, the design's layout is back.
-void tst_Find::layoutComesBack() {
+void tst_FindFollow::layoutComesBack() {
     ProgramFolder folder;
     folder.writeCp950(QStringLiteral("合成表.txt"), QStringLiteral("甲\r\n"));
     folder.writeCp950(QStringLiteral("芙蕾雅島.txt"), QStringLiteral("乙\r\n"));
@@ -167,5 +189,73 @@ void tst_Find::layoutComesBack() {
     QCOMPARE(lookup->size(), lookupSize);
 }
 
-QTEST_MAIN(tst_Find)
-#include "tst_find.moc"
+void tst_FindFollow::savesAreShown_data() {
+    QTest::addColumn<Save>("how");
+    QTest::newRow("written in place") << Save::InPlace;
+    QTest::newRow("new file renamed over the old") << Save::RenamedOver;
+    QTest::newRow("deleted, then made again") << Save::DeletedAndMadeAgain;
+}
+
+// The list is read again as the region button would; the picked entry stays picked where it now is.
+void tst_FindFollow::savesAreShown() {
+    QFETCH(Save, how);
+    ProgramFolder folder;
+    const QString path =
+        folder.writeCp950(QStringLiteral("芙蕾雅島.txt"), QStringLiteral("港口\r\n廣場\r\n"));
+    MessageRecorder messages;
+    auto* form = FormBase::open<Form2>();
+    QTest::mouseClick(form->Command1, Qt::LeftButton);
+    form->List1->setListIndex(1);
+    save(path, TestSupport::toCp950(QStringLiteral("新地點\r\n港口\r\n門口\r\n廣場 (5,6)\r\n廣場\r\n")), how);
+    QTRY_COMPARE(form->List1->listCount(), 5);
+    QCOMPARE(form->List1->listIndex(), 4);
+    QCOMPARE(form->Text1->text(), QStringLiteral("廣場"));
+    QVERIFY(messages.messages.isEmpty());
+}
+
+void tst_FindFollow::halfWrittenSaveIsNotShown() {
+    ProgramFolder folder;
+    const QString path = folder.writeCp950(QStringLiteral("職業\\劍士.txt"), QStringLiteral("舊\r\n"));
+    MessageRecorder messages;
+    auto* form = FormBase::open<Form4>();
+    QTest::mouseClick(form->Command[1], Qt::LeftButton);
+    QStringList shown;
+    connect(form->Text1, &QPlainTextEdit::textChanged, this, [&] { shown << form->Text1->text(); });
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("half");
+    f.flush();
+    QTest::qWait(FileFollower::kQuietMs / 3);
+    f.write(" and the rest\r\n");
+    f.close();
+    QTRY_COMPARE(form->Text1->text(), QStringLiteral("half and the rest\r\n"));
+    QVERIFY2(!shown.contains(QStringLiteral("half\r\n")), qPrintable(shown.join(u'|')));
+
+    // A file that goes away leaves the pane as it is, without a message.
+    QVERIFY(QFile::remove(path));
+    QTest::qWait(FileFollower::kQuietMs * 3);
+    QCOMPARE(form->Text1->text(), QStringLiteral("half and the rest\r\n"));
+    QVERIFY(messages.messages.isEmpty());
+}
+
+void tst_FindFollow::paneKeepsItsPlace() {
+    ProgramFolder folder;
+    QString text;
+    for (int i = 0; i < 300; ++i)
+        text += QStringLiteral("第%1行\r\n").arg(i);
+    const QString path = folder.writeCp950(QStringLiteral("職業\\劍士.txt"), text);
+    auto* form = FormBase::open<Form4>();
+    QTest::mouseClick(form->Command[1], Qt::LeftButton);
+    QScrollBar* bar = form->Text1->verticalScrollBar();
+    bar->setValue(120);
+    save(path, TestSupport::toCp950(QStringLiteral("開頭\r\n") + text), Save::InPlace);
+    QTRY_VERIFY(form->Text1->text().startsWith(QStringLiteral("開頭")));
+    QCOMPARE(bar->value(), 120);
+    // As far as the new text allows: a shorter file ends the pane where it ends.
+    save(path, TestSupport::toCp950(QStringLiteral("短\r\n")), Save::InPlace);
+    QTRY_COMPARE(form->Text1->text(), QStringLiteral("短\r\n"));
+    QCOMPARE(bar->value(), bar->maximum());
+}
+
+QTEST_MAIN(tst_FindFollow)
+#include "tst_findfollow.moc"

@@ -1,0 +1,331 @@
+#include "forms/Form2.h"
+#include "forms/Form3.h"
+#include "forms/Form4.h"
+#include "forms/Form6.h"
+#include "forms/Form7.h"
+#include "forms/Form8.h"
+#include "testsupport.h"
+#include "widgets/ListBox.h"
+#include "widgets/TextBox.h"
+#include "widgets/Twips.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTest>
+
+using TestSupport::MessageRecorder;
+using TestSupport::ProgramFolder;
+
+// The reference windows: coordinates, synthesis and cooking lists, professions, skills, usage notes.
+class tst_Reference : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { TestSupport::initApplication(); }
+    void cleanup() { TestSupport::unloadAllForms(); }
+
+    void coordinates();
+    void listWindows_data();
+    void listWindows();
+    void longLinesStayWhole_data() { listWindows_data(); }
+    void longLinesStayWhole();
+    void professions_data();
+    void professions();
+    void professionWidthHeld_data();
+    void professionWidthHeld();
+    void skills_data();
+    void skills();
+    void usageNotes();
+    void shippedData();
+};
+
+namespace {
+
+struct ListWindow {
+    FormBase* form;
+    TextBox* text;
+    ListBox* list;
+};
+
+ListWindow openList(int window) {
+    if (window == 3) {
+        auto* f = FormBase::open<Form3>();
+        return {f, f->Text1, f->List1};
+    }
+    auto* f = FormBase::open<Form7>();
+    return {f, f->Text1, f->List1};
+}
+
+QString listFile(int window) {
+    return window == 3 ? QStringLiteral("合成表.txt") : QStringLiteral("料理藥品.txt");
+}
+
+QString missing(const QString& name) {
+    return QStringLiteral("找不到檔案\"") + name + QStringLiteral("\",或檔案無內容");
+}
+
+void reopen(FormBase* form) {
+    form->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace
+
+// One region at a time; the detail keeps its entry until an entry of the new list is picked.
+void tst_Reference::coordinates() {
+    ProgramFolder folder;
+    folder.writeCp950(QStringLiteral("芙蕾雅島.txt"), QStringLiteral("  港口 (1,2)  \r\n\r\n廣場\r\n"));
+    folder.writeCp950(QStringLiteral("芙蕾雅島－伊爾村.txt"), QStringLiteral("  村長家  \r\n"));
+    MessageRecorder messages;
+    auto* form = FormBase::open<Form2>();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    QTest::mouseClick(form->Command1, Qt::LeftButton);
+    QCOMPARE(form->List1->items(), (QStringList{"  港口 (1,2)  ", "", "廣場"}));
+    form->List1->setFocus();
+    QTest::qWait(10); // focus alone makes no row current once the view has settled
+    TestSupport::press(Qt::Key_Down);
+    QCOMPARE(form->Text1->text(), QStringLiteral("  港口 (1,2)  "));
+    TestSupport::press(Qt::Key_Down);
+    QCOMPARE(form->Text1->text(), QString());
+    form->List1->setListIndex(2);
+
+    QTest::mouseClick(form->Command3, Qt::LeftButton);
+    QCOMPARE(form->List1->items(), QStringList{"村長家"});
+    QCOMPARE(form->Text1->text(), QStringLiteral("廣場"));
+    // Tabbing into the new list is no pick.
+    form->Text1->setFocus();
+    TestSupport::press(Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form->List1);
+    QTest::qWait(10);
+    QCOMPARE(form->Text1->text(), QStringLiteral("廣場"));
+    QVERIFY(!form->List1->currentIndex().isValid());
+    TestSupport::press(Qt::Key_Down);
+    QCOMPARE(form->Text1->text(), QStringLiteral("村長家"));
+
+    QTest::mouseClick(form->Command2, Qt::LeftButton);
+    QCOMPARE(messages.texts(), QStringList{missing(QStringLiteral("聖拉_卡村.txt"))});
+    QCOMPARE(form->List1->listCount(), 0);
+    QCOMPARE(form->Text1->text(), QStringLiteral("村長家"));
+    // No resize handling: the list keeps its design place.
+    const QRect list = form->List1->geometry();
+    form->resize(100, 80);
+    QCOMPARE(form->List1->geometry(), list);
+}
+
+void tst_Reference::listWindows_data() {
+    QTest::addColumn<int>("window");
+    QTest::addColumn<bool>("trimmed");
+    QTest::addColumn<bool>("placedBeforeLoad");
+    QTest::newRow("synthesis") << 3 << false << true;
+    QTest::newRow("cooking") << 7 << true << false;
+}
+
+void tst_Reference::listWindows() {
+    QFETCH(int, window);
+    QFETCH(bool, trimmed);
+    QFETCH(bool, placedBeforeLoad);
+    ProgramFolder folder;
+    // Missing at first: the message comes while the window loads, before it is shown.
+    QStringList texts;
+    QPoint atMessage;
+    bool shownAtMessage = true;
+    Module1::setMessageHandler([&](const Module1::MsgRequest& request) {
+        texts.append(request.text);
+        atMessage = request.parent->pos();
+        shownAtMessage = request.parent->isVisible();
+        return Module1::MsgResult::Ok;
+    });
+    ListWindow w = openList(window);
+    Module1::setMessageHandler({});
+    QCOMPARE(texts, QStringList{missing(listFile(window))});
+    QVERIFY(!shownAtMessage);
+    QCOMPARE((w.form->pos() - atMessage).manhattanLength() < 40, placedBeforeLoad);
+    QCOMPARE(w.list->listCount(), 0);
+    reopen(w.form);
+
+    folder.writeCp950(listFile(window), QStringLiteral("  縮排  \r\n\r\n短劍\r\n"));
+    w = openList(window);
+    const QStringList items = trimmed ? QStringList{"縮排", "", "短劍"} : QStringList{"  縮排  ", "", "短劍"};
+    QCOMPARE(w.list->items(), items);
+    // The list fills the window down to 30 twips above its bottom, the detail box its width.
+    QCOMPARE(Twips::height(w.list), Twips::height(w.form) - 600 - 30);
+    QCOMPARE(Twips::width(w.text), Twips::width(w.form));
+    MessageRecorder messages;
+    w.form->resize(400, 300);
+    QCOMPARE(Twips::width(w.list), 6000);
+    QCOMPARE(Twips::height(w.list), 4500 - 630);
+    // Lower than the list's top: the list keeps its last height.
+    w.form->resize(400, 30);
+    QCOMPARE(Twips::height(w.list), 4500 - 630);
+    QCOMPARE(Twips::height(w.text), 615);
+    QVERIFY(messages.messages.isEmpty());
+}
+
+// A line longer than a row shows is picked whole; longer than a text block, it is still copied whole.
+void tst_Reference::longLinesStayWhole() {
+    QFETCH(int, window);
+    const QString longLine = QStringLiteral("長行") + QString(300, u'料');
+    const QString hugeLine = QStringLiteral("巨") + QString(2 * TextBox::kBlockChars + 5, u'x') + u'尾';
+    ProgramFolder folder;
+    folder.writeCp950(listFile(window), longLine + QStringLiteral("\r\n") + hugeLine);
+    const ListWindow w = openList(window);
+    QVERIFY(QTest::qWaitForWindowActive(w.form));
+    const QRect first = w.list->visualRect(w.list->model()->index(0, 0));
+    QTest::mouseClick(w.list->viewport(), Qt::LeftButton, {}, first.center());
+    QCOMPARE(w.text->text(), longLine);
+    QCOMPARE(w.text->document()->lineCount(), 1); // scrolls sideways, no wrapping
+    QVERIFY(w.text->horizontalScrollBar()->maximum() > 0);
+    w.list->setFocus();
+    TestSupport::press(Qt::Key_Down);
+    QCOMPARE(w.text->text(), hugeLine);
+    QCOMPARE(w.list->model()->index(1, 0).data().toString().size(), ListBox::kShownChars + 1);
+    w.text->setFocus();
+    TestSupport::press(Qt::ControlModifier | Qt::Key_A);
+    TestSupport::press(Qt::ControlModifier | Qt::Key_C);
+    QCOMPARE(QGuiApplication::clipboard()->text(), hugeLine);
+}
+
+void tst_Reference::professions_data() {
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("file"); // empty: a greyed button
+    QTest::newRow("劍士") << 1 << QStringLiteral("劍士");
+    QTest::newRow("醫生 reads 醫師") << 18 << QStringLiteral("醫師");
+    QTest::newRow("藥師 reads 藥劑師") << 19 << QStringLiteral("藥劑師");
+    QTest::newRow("武器修理 reads 武器修理師") << 25 << QStringLiteral("武器修理師");
+    QTest::newRow("防具修理 reads 防具修理師") << 26 << QStringLiteral("防具修理師");
+    QTest::newRow("鑑定師, lower right") << 27 << QStringLiteral("鑑定師");
+    QTest::newRow("格鬥士 greyed") << 4 << QString();
+    QTest::newRow("刻印師 greyed") << 28 << QString();
+}
+
+void tst_Reference::professions() {
+    QFETCH(int, number);
+    QFETCH(QString, file);
+    ProgramFolder folder;
+    // Every profession's file exists under both spellings: only the right one may be read.
+    for (const QString& name :
+         {QStringLiteral("劍士"), QStringLiteral("醫師"), QStringLiteral("醫生"), QStringLiteral("藥劑師"),
+          QStringLiteral("藥師"), QStringLiteral("武器修理師"), QStringLiteral("武器修理"),
+          QStringLiteral("防具修理師"), QStringLiteral("防具修理"), QStringLiteral("鑑定師"),
+          QStringLiteral("格鬥士"), QStringLiteral("刻印師")})
+        folder.writeCp950(QStringLiteral("職業\\") + name + QStringLiteral(".txt"),
+                          name + QStringLiteral("\r\n  縮排"));
+    MessageRecorder messages;
+    auto* form = FormBase::open<Form4>();
+    form->Text1->setText(QStringLiteral("之前"));
+    QTest::mouseClick(form->Command[number], Qt::LeftButton);
+    QCOMPARE(form->Text1->text(),
+             file.isEmpty() ? QStringLiteral("之前") : file + QStringLiteral("\r\n  縮排\r\n"));
+    QCOMPARE(form->Command[number]->isEnabled(), !file.isEmpty());
+    QVERIFY(messages.messages.isEmpty());
+    if (number != 1)
+        return;
+    // A missing file empties the pane and names the relative file; reopening starts empty.
+    QFile::remove(folder.path() + QStringLiteral("/職業/醫師.txt"));
+    QTest::mouseClick(form->Command[18], Qt::LeftButton);
+    QCOMPARE(messages.texts(), QStringList{missing(QStringLiteral("職業\\醫師.txt"))});
+    QCOMPARE(form->Text1->text(), QString());
+    QTest::mouseClick(form->Command[1], Qt::LeftButton);
+    reopen(form);
+    QCOMPARE(FormBase::open<Form4>()->Text1->text(), QString());
+}
+
+void tst_Reference::professionWidthHeld_data() {
+    QTest::addColumn<QSize>("clientPx");
+    QTest::addColumn<int>("textHeight");
+    QTest::newRow("wider and taller") << QSize(600, 500) << 7500 - 2310;
+    QTest::newRow("very low keeps the last height") << QSize(300, 40) << 5310 - 2310;
+}
+
+void tst_Reference::professionWidthHeld() {
+    QFETCH(QSize, clientPx);
+    QFETCH(int, textHeight);
+    MessageRecorder messages;
+    auto* form = FormBase::open<Form4>();
+    form->resize(clientPx);
+    QCOMPARE(Module1::outerWidthTw(form), 4695.0);
+    QCOMPARE(Twips::height(form->Text1), textHeight);
+    QCOMPARE(Twips::width(form->Text1), 4455);
+    QVERIFY(messages.messages.isEmpty());
+}
+
+void tst_Reference::skills_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("attack") << 0 << QStringLiteral("技能\\攻击技能.txt");
+    QTest::newRow("gathering") << 1 << QStringLiteral("技能\\采集技能.txt");
+    QTest::newRow("crafting") << 2 << QStringLiteral("技能\\制作技能.txt");
+    QTest::newRow("other") << 3 << QStringLiteral("技能\\其他技能.txt");
+}
+
+void tst_Reference::skills() {
+    QFETCH(int, index);
+    QFETCH(QString, file);
+    ProgramFolder folder;
+    MessageRecorder messages;
+    auto* form = FormBase::open<Form8>();
+    QTest::mouseClick(form->Command1[index], Qt::LeftButton);
+    QCOMPARE(messages.texts(), QStringList{missing(file)});
+    folder.writeCp950(file, QStringLiteral("  火球術  \r\n\r\n    說明"));
+    QTest::mouseClick(form->Command1[index], Qt::LeftButton);
+    QCOMPARE(form->Text1->text(), QStringLiteral("火球術\r\n\r\n說明\r\n"));
+    // The file is named after the caption, whatever it says.
+    folder.writeCp950(QStringLiteral("技能\\寵物技能.txt"), QStringLiteral("撲咬"));
+    form->Command1[index]->setText(QStringLiteral("寵物技能"));
+    QTest::mouseClick(form->Command1[index], Qt::LeftButton);
+    QCOMPARE(form->Text1->text(), QStringLiteral("撲咬\r\n"));
+    // The pane follows the window; too low, it keeps its last height while its width still follows.
+    form->resize(400, 300);
+    QCOMPARE(Twips::height(form->Text1), 4500 - 270);
+    form->resize(300, 17);
+    QCOMPARE(Twips::width(form->Text1), 4500);
+    QCOMPARE(Twips::height(form->Text1), 4500 - 270);
+    QCOMPARE(messages.messages.size(), 1);
+}
+
+void tst_Reference::usageNotes() {
+    auto* form = FormBase::open<Form6>();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    const QString text = form->Text1->text();
+    const QStringList lines = text.split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.size(), 40); // 39 lines, each ended
+    QVERIFY(lines.last().isEmpty());
+    QVERIFY(QRegularExpression(QStringLiteral("^={10}[^=]+={9}$")).match(lines[0]).hasMatch());
+    QCOMPARE(lines[36], QStringLiteral("=============End============="));
+    for (const QString& line : lines) {
+        if (line.contains(QStringLiteral("://")) || line.contains(u'@'))
+            QVERIFY2(line.contains(QStringLiteral("example.org")), qPrintable(line));
+    }
+    form->Text1->setFocus();
+    TestSupport::type(QStringLiteral("abc"));
+    QVERIFY(form->Text1->text() != text);
+    reopen(form);
+    QCOMPARE(FormBase::open<Form6>()->Text1->text(), text);
+}
+
+// The sample data shipped beside the program: every enabled button finds its file.
+void tst_Reference::shippedData() {
+    Module1::setProgramFolder(qEnvironmentVariable("QMQUERY_SOURCE_DIR") + QStringLiteral("/data"));
+    MessageRecorder messages;
+    auto* professions = FormBase::open<Form4>();
+    for (QPushButton* button : professions->Command) {
+        if (button && button->isEnabled()) {
+            QTest::mouseClick(button, Qt::LeftButton);
+            QVERIFY2(professions->Text1->text().size() > 20, qPrintable(button->text()));
+        }
+    }
+    auto* skills = FormBase::open<Form8>();
+    for (QPushButton* button : skills->Command1) {
+        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY2(skills->Text1->text().count(QStringLiteral("\r\n")) > 10, qPrintable(button->text()));
+    }
+    QVERIFY(FormBase::open<Form3>()->List1->listCount() >= 60);
+    QVERIFY(FormBase::open<Form7>()->List1->listCount() >= 60);
+    QVERIFY2(messages.messages.isEmpty(), qPrintable(messages.texts().join(u'\n')));
+    Module1::setProgramFolder({});
+}
+
+QTEST_MAIN(tst_Reference)
+#include "tst_reference.moc"
