@@ -246,6 +246,8 @@ private slots:
         row("Text2 input method: letters only", Exp, "Text2=4 Text2@abc", "Text2", "4");
         row("0 in Text1 becomes 1", Exp, "Text1=0", "Text1", "1");
         row("emptied Text1 shows 1", Exp, "Text1=4 Text1=", "Text1", "1");
+        row("the points take no typing", Calc, "Pointi:5", "Pointi", "30");
+        row("the abilities take no typing", Calc, "t5:5", "t5", "20");
     }
 
     void keyFilter() {
@@ -315,8 +317,10 @@ private slots:
         QCOMPARE(f->lastFocus(), qint16(2));
     }
 
-    void creditLine() {
+    void iconAndCreditLine() {
         auto* f = static_cast<frmcalc*>(openWindow(Calc));
+        QVERIFY(!f->windowIcon().isNull() &&
+                f->windowIcon().cacheKey() != QApplication::windowIcon().cacheKey());
         QDesktopServices::setUrlHandler(u"https"_s, this, "openUrl");
         const auto colour = [f] { return f->Label15->palette().color(QPalette::WindowText); };
         QCOMPARE(colour(), QColor(Qt::black));
