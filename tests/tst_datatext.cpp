@@ -6,7 +6,7 @@
 
 using namespace Qt::StringLiterals;
 
-// Reading the players' data files: decoding, lines, and the quest texts in them.
+// Reading the players' data files: decoding, lines, spaces, and the quest texts in them.
 class tst_DataText : public QObject {
     Q_OBJECT
 private slots:
@@ -89,6 +89,19 @@ private slots:
             splitter.finish(lines);
             QVERIFY2(lines == whole, qPrintable(u"cut at %1"_s.arg(cut)));
         }
+    }
+
+    void trimSpaces_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("trimmed");
+        QTest::newRow("both ends, inner spaces stay") << u"  a b  "_s << u"a b"_s;
+        QTest::newRow("tab and ideographic space stay") << u"\t甲\u3000 "_s << u"\t甲\u3000"_s;
+        QTest::newRow("all spaces") << u"   "_s << QString();
+    }
+    void trimSpaces() {
+        QFETCH(QString, line);
+        QFETCH(QString, trimmed);
+        QCOMPARE(DataText::trimSpaces(line), trimmed);
     }
 
     void questText_data() {
