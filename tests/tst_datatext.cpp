@@ -1,171 +1,136 @@
 #include "core/DataText.h"
-#include "core/Placement.h"
+#include "core/QuestText.h"
 
-#include <QDir>
+#include <QStringDecoder>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
+// Reading the players' data files: decoding, lines, spaces, and the quest texts in them.
 class tst_DataText : public QObject {
     Q_OBJECT
 private slots:
-    void decode_data();
-    void decode();
-    void splitLines_data();
-    void splitLines();
-    void piecesReadAsWhole_data();
-    void piecesReadAsWhole();
-    void trimSpaces_data();
-    void trimSpaces();
-    void dataPath_data();
-    void dataPath();
-    void placement_data();
-    void placement();
+    void decode_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        // What Windows' code page 950 makes of bytes that are not UTF-8.
+        const auto cp950 = [](const QByteArray& bytes) {
+            return QString(QStringDecoder("windows-950").decode(bytes));
+        };
+        QTest::newRow("cp950 中 A4A4, its trail byte in the lead range") << "\xA4\xA4"_ba << u"中"_s;
+        QTest::newRow("cp950 mixed with ASCII") << "ab\xA4@c"_ba << u"ab一c"_s; // A440 is 一
+        QTest::newRow("cp950 box F9F9 is Windows' table") << "\xF9\xF9"_ba << u"═"_s;
+        QTest::newRow("cp950 lead byte cut off at the end, 81 the lowest") << "a\x81"_ba << u"a\uFFFD"_s;
+        QTest::newRow("overlong UTF-8 is cp950, never '/'") << "\xC0\xAF"_ba << cp950("\xC0\xAF");
+        QTest::newRow("a byte no UTF-8 starts with makes it cp950")
+            << "\x80\xE5\x8A\x8D\xE5\xA3\xAB"_ba << cp950("\x80\xE5\x8A\x8D\xE5\xA3\xAB");
+        QTest::newRow("UTF-8 without mark") << "\xE5\x8A\x8D\xE5\xA3\xAB"_ba << u"劍士"_s;
+        // Also valid code page 950 (C3A9 is a character there): UTF-8 wins.
+        QTest::newRow("UTF-8 of two and four bytes")
+            << "caf\xC3\xA9 \xF0\x90\x80\x80"_ba << u"café \U00010000"_s;
+        QTest::newRow("UTF-8 mark") << "\xEF\xBB\xBF\xE4\xB8\x80x"_ba << u"一x"_s;
+        QTest::newRow("UTF-8 mark, ASCII after it") << "\xEF\xBB\xBFx"_ba << u"x"_s;
+        QTest::newRow("UTF-16LE mark") << QByteArray("\xFF\xFE\x00\x4E\x41\x00", 6) << u"一A"_s;
+        QTest::newRow("UTF-16BE mark") << QByteArray("\xFE\xFF\x4E\x00\x00\x41", 6) << u"一A"_s;
+        QTest::newRow("empty") << QByteArray() << QString();
+    }
+    void decode() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(DataText::decode(bytes), text);
+    }
+
+    void splitLines_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("empty") << QString() << QStringList();
+        QTest::newRow("CR LF ends, adds no empty line") << u"a\r\nb\r\n"_s << QStringList{"a", "b"};
+        QTest::newRow("last line without end") << u"a\r\nb"_s << QStringList{"a", "b"};
+        QTest::newRow("lone CR ends a line") << u"a\rb\r"_s << QStringList{"a", "b"};
+        QTest::newRow("lone LF ends a line") << u"a\nb\n"_s << QStringList{"a", "b"};
+        QTest::newRow("LF then CR is two ends") << u"a\n\rb"_s << QStringList{"a", "", "b"};
+        QTest::newRow("empty line between kept") << u"a\r\n\r\nb"_s << QStringList{"a", "", "b"};
+        QTest::newRow("only a line end") << u"\r\n"_s << QStringList{""};
+        QTest::newRow("spaces kept") << u"  x  \r\n"_s << QStringList{"  x  "};
+    }
+    void splitLines() {
+        QFETCH(QString, text);
+        QFETCH(QStringList, lines);
+        QCOMPARE(DataText::splitLines(text), lines);
+    }
+
+    void piecesReadAsWhole_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("cp950 with CR LF") << "\xA4@a\r\n\xA4@\r\n\r\nb\xF9\xF9\r"_ba;
+        QTest::newRow("cp950 cut-off lead byte") << "ab\r\n\xA4@\xA4"_ba;
+        // Cut after 0x40, the rest alone would pass for UTF-8.
+        QTest::newRow("cp950 whose trail bytes look like UTF-8") << "\xC4@\xA4@"_ba;
+        QTest::newRow("UTF-8") << u"劍士\r\n\n弓箭手\r😀"_s.toUtf8();
+        QTest::newRow("UTF-8 mark") << "\xEF\xBB\xBF"_ba + u"一\r\n二"_s.toUtf8();
+        QTest::newRow("UTF-16LE mark") << QByteArray("\xFF\xFE\x00\x4E\r\x00\n\x00\x41\x00", 10);
+        QTest::newRow("CR then LF lines") << "a\r\rb\n\nc\r\n"_ba;
+    }
+    // A file read piece by piece, cut anywhere, gives what it gives read whole.
+    void piecesReadAsWhole() {
+        QFETCH(QByteArray, bytes);
+        const QStringList whole = DataText::splitLines(DataText::decode(bytes));
+        for (qsizetype cut = 0; cut <= bytes.size(); ++cut) {
+            const QByteArrayView first = QByteArrayView(bytes).first(cut);
+            const QByteArrayView second = QByteArrayView(bytes).sliced(cut);
+            DataText::EncodingSniffer sniffer;
+            sniffer.feed(first);
+            sniffer.feed(second);
+            DataText::Decoder decoder(sniffer.result());
+            DataText::LineSplitter splitter;
+            QStringList lines;
+            splitter.feed(decoder.decode(first), lines);
+            splitter.feed(decoder.decode(second), lines);
+            splitter.feed(decoder.finish(), lines);
+            splitter.finish(lines);
+            QVERIFY2(lines == whole, qPrintable(u"cut at %1"_s.arg(cut)));
+        }
+    }
+
+    void trimSpaces_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("trimmed");
+        QTest::newRow("both ends, inner spaces stay") << u"  a b  "_s << u"a b"_s;
+        QTest::newRow("tab and ideographic space stay") << u"\t甲\u3000 "_s << u"\t甲\u3000"_s;
+        QTest::newRow("all spaces") << u"   "_s << QString();
+    }
+    void trimSpaces() {
+        QFETCH(QString, line);
+        QFETCH(QString, trimmed);
+        QCOMPARE(DataText::trimSpaces(line), trimmed);
+    }
+
+    void questText_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("restricted");
+        QTest::addColumn<QString>("reading"); // the restriction label | the picture code | the rest
+        QTest::newRow("marker under a level band") << u"07,貓\r\n"_s << false << u"|07|貓\r\n"_s;
+        QTest::newRow("code, skipped character, marker") << u"3,07,說明"_s << true << u"採集系限定|07|說明"_s;
+        QTest::newRow("marker looked for after the code went")
+            << u"3,說明"_s << true << u"採集系限定||說明"_s;
+        QTest::newRow("code alone") << u"5"_s << true << u"獵人及樵夫限定||"_s;
+        QTest::newRow("code 6") << u"6,x"_s << true << u"戰鬥系限定||x"_s;
+        QTest::newRow("code 9 is an error") << u"9,箱子\r\n"_s << true << u"限制編碼錯誤||箱子\r\n"_s;
+        QTest::newRow("code on its own line") << u"9\r\n07,x"_s << true << u"限制編碼錯誤||\n07,x"_s;
+        QTest::newRow("non-digit keeps every character") << u"甲乙,丙"_s << true << u"限制編碼錯誤|甲乙|丙"_s;
+        QTest::newRow("full-width digit is no code") << u"３,x"_s << true << u"限制編碼錯誤||３,x"_s;
+        QTest::newRow("code digit read only under its band") << u"3,07,x"_s << false << u"||3,07,x"_s;
+        QTest::newRow("no comma third: shown whole") << u"07a說明"_s << false << u"||07a說明"_s;
+        QTest::newRow("two characters only") << u"07"_s << false << u"||07"_s;
+        QTest::newRow("empty text: no label, nothing removed") << QString() << true << u"||"_s;
+    }
+    void questText() {
+        QFETCH(QString, text);
+        QFETCH(bool, restricted);
+        QFETCH(QString, reading);
+        const QuestText::Reading r = QuestText::read(text, restricted);
+        QCOMPARE(r.restriction + u'|' + r.picCode + u'|' + r.rest, reading);
+    }
 };
-
-void tst_DataText::decode_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("cp950 ideograph A440") << QByteArray("\xA4\x40") << QStringLiteral("一");
-    QTest::newRow("cp950 euro A3E1") << QByteArray("\xA3\xE1") << QStringLiteral("€");
-    QTest::newRow("cp950 box F9F9 is Windows' table") << QByteArray("\xF9\xF9") << QStringLiteral("═");
-    QTest::newRow("cp950 shade F9FE") << QByteArray("\xF9\xFE") << QStringLiteral("▓");
-    QTest::newRow("cp950 mixed with ascii") << QByteArray("ab\xA4\x40"
-                                                          "c")
-                                            << QStringLiteral("ab一c");
-    QTest::newRow("ascii only") << QByteArray("plain") << QStringLiteral("plain");
-    QTest::newRow("utf8 bom") << QByteArray("\xEF\xBB\xBF\xE4\xB8\x80x") << QStringLiteral("一x");
-    QTest::newRow("utf8 bom ascii") << QByteArray("\xEF\xBB\xBFx") << QStringLiteral("x");
-    QTest::newRow("utf16le bom") << QByteArray("\xFF\xFE\x00\x4E\x41\x00", 6) << QStringLiteral("一A");
-    QTest::newRow("utf16be bom") << QByteArray("\xFE\xFF\x4E\x00\x00\x41", 6) << QStringLiteral("一A");
-    QTest::newRow("utf8 without bom") << QByteArray("\xE5\x8A\x8D\xE5\xA3\xAB") << QStringLiteral("劍士");
-    QTest::newRow("overlong utf8 is cp950") << QByteArray("\xC0\xAF") << QString();
-    QTest::newRow("lone cp950 lead byte") << QByteArray("a\xA4") << QStringLiteral("a\uFFFD");
-    QTest::newRow("empty") << QByteArray() << QString();
-}
-
-void tst_DataText::decode() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, text);
-    const QString got = DataText::decode(bytes);
-    if (QByteArray(QTest::currentDataTag()) == "overlong utf8 is cp950") {
-        // Not UTF-8: decoded as code page 950, whatever that table gives, and never as '/'.
-        QVERIFY(!got.contains(u'/'));
-        QVERIFY(!got.isEmpty());
-        return;
-    }
-    QCOMPARE(got, text);
-}
-
-void tst_DataText::splitLines_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("lines");
-    QTest::newRow("empty") << QString() << QStringList();
-    QTest::newRow("one line no end") << QStringLiteral("abc") << QStringList{"abc"};
-    QTest::newRow("crlf ends, no extra item") << QStringLiteral("a\r\nb\r\n") << QStringList{"a", "b"};
-    QTest::newRow("last line without end") << QStringLiteral("a\r\nb") << QStringList{"a", "b"};
-    QTest::newRow("lone cr ends a line") << QStringLiteral("a\rb\r") << QStringList{"a", "b"};
-    QTest::newRow("lone lf ends a line") << QStringLiteral("a\nb\n") << QStringList{"a", "b"};
-    QTest::newRow("lf then cr is two ends") << QStringLiteral("a\n\rb") << QStringList{"a", "", "b"};
-    QTest::newRow("empty line between kept") << QStringLiteral("a\r\n\r\nb") << QStringList{"a", "", "b"};
-    QTest::newRow("only a line end") << QStringLiteral("\r\n") << QStringList{""};
-    QTest::newRow("two line ends") << QStringLiteral("\r\n\r\n") << QStringList{"", ""};
-    QTest::newRow("spaces kept") << QStringLiteral("  x  \r\n") << QStringList{"  x  "};
-}
-
-void tst_DataText::splitLines() {
-    QFETCH(QString, text);
-    QFETCH(QStringList, lines);
-    QCOMPARE(DataText::splitLines(text), lines);
-}
-
-void tst_DataText::piecesReadAsWhole_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("cp950 with CR LF") << QByteArray("\xA4\x40"
-                                                    "a\r\n\xA4\x40\r\n\r\nb\xF9\xF9\r");
-    QTest::newRow("cp950 cut-off lead byte") << QByteArray("ab\r\n\xA4\x40\xA4");
-    QTest::newRow("utf8") << QStringLiteral("劍士\r\n\n弓箭手\r😀").toUtf8();
-    QTest::newRow("utf8 mark") << QByteArray("\xEF\xBB\xBF") + QStringLiteral("一\r\n二").toUtf8();
-    QTest::newRow("utf16le mark") << QByteArray("\xFF\xFE\x00\x4E\r\x00\n\x00\x41\x00", 10);
-    QTest::newRow("CR then LF lines") << QByteArray("a\r\rb\n\nc\r\n");
-}
-
-// A file read piece by piece, cut anywhere, gives what it gives read whole.
-void tst_DataText::piecesReadAsWhole() {
-    QFETCH(QByteArray, bytes);
-    const QStringList whole = DataText::splitLines(DataText::decode(bytes));
-    for (qsizetype cut = 0; cut <= bytes.size(); ++cut) {
-        const QByteArrayView first = QByteArrayView(bytes).first(cut);
-        const QByteArrayView second = QByteArrayView(bytes).sliced(cut);
-        DataText::EncodingSniffer sniffer;
-        sniffer.feed(first);
-        sniffer.feed(second);
-        DataText::Decoder decoder(sniffer.result());
-        DataText::LineSplitter splitter;
-        QStringList lines;
-        splitter.feed(decoder.decode(first), lines);
-        splitter.feed(decoder.decode(second), lines);
-        splitter.feed(decoder.finish(), lines);
-        splitter.finish(lines);
-        QVERIFY2(lines == whole, qPrintable(QStringLiteral("cut at %1").arg(cut)));
-    }
-}
-
-void tst_DataText::trimSpaces_data() {
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QString>("trimmed");
-    QTest::newRow("both sides") << QStringLiteral("  abc  ") << QStringLiteral("abc");
-    QTest::newRow("inner spaces stay") << QStringLiteral(" a b ") << QStringLiteral("a b");
-    QTest::newRow("tab stays") << QStringLiteral("\tabc ") << QStringLiteral("\tabc");
-    QTest::newRow("ideographic space stays") << QStringLiteral("\u3000甲 ") << QStringLiteral("\u3000甲");
-    QTest::newRow("all spaces") << QStringLiteral("    ") << QString();
-    QTest::newRow("empty") << QString() << QString();
-}
-
-void tst_DataText::trimSpaces() {
-    QFETCH(QString, line);
-    QFETCH(QString, trimmed);
-    QCOMPARE(DataText::trimSpaces(line), trimmed);
-}
-
-void tst_DataText::dataPath_data() {
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QString>("relative");
-    QTest::addColumn<QString>("path");
-    const QString s = QDir::separator();
-    QTest::newRow("plain folder") << "/opt/qm" << QStringLiteral("合成表.txt")
-                                  << "/opt/qm" + s + "合成表.txt";
-    QTest::newRow("sub-folder backslash")
-        << "/opt/qm" << QStringLiteral("職業\\劍士.txt") << "/opt/qm" + s + "職業" + s + "劍士.txt";
-    QTest::newRow("root folder gets no second separator") << "/"
-                                                          << "a.txt"
-                                                          << "/a.txt";
-    QTest::newRow("drive root") << "C:\\"
-                                << "a.txt"
-                                << "C:\\a.txt";
-}
-
-void tst_DataText::dataPath() {
-    QFETCH(QString, folder);
-    QFETCH(QString, relative);
-    QFETCH(QString, path);
-    QCOMPARE(DataText::dataPath(folder, relative), path);
-}
-
-void tst_DataText::placement_data() {
-    QTest::addColumn<QSizeF>("screen");
-    QTest::addColumn<QSizeF>("outer");
-    QTest::addColumn<QPointF>("at");
-    QTest::newRow("menu on 1024x768") << QSizeF(15360, 11520) << QSizeF(3645, 1875) << QPointF(11615, 9565);
-    QTest::newRow("window larger than screen")
-        << QSizeF(3000, 2000) << QSizeF(5000, 4000) << QPointF(-2100, -2080);
-    QTest::newRow("fractional stays fractional") << QSizeF(100.5, 100) << QSizeF(0, 0) << QPointF(0.5, 20);
-}
-
-void tst_DataText::placement() {
-    QFETCH(QSizeF, screen);
-    QFETCH(QSizeF, outer);
-    QFETCH(QPointF, at);
-    QCOMPARE(Placement::bottomRight(screen, outer), at);
-}
 
 QTEST_APPLESS_MAIN(tst_DataText)
 #include "tst_datatext.moc"
