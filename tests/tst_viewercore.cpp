@@ -39,28 +39,19 @@ void tst_ViewerCore::wildcard_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<bool>("expected");
-    const QString all = u"*.bmp;*.gif;*.jpg;*.ico;*.wmf"_s;
-    QTest::newRow("upper-case name, lower-case pattern") << "QM020315_001.BMP"
-                                                         << "qm020315_???.bmp" << true;
-    QTest::newRow("? needs a character") << "qm020315_01.bmp"
-                                         << "qm020315_???.bmp" << false;
-    QTest::newRow("? takes only one") << "qm020315_0001.bmp"
-                                      << "qm020315_???.bmp" << false;
-    QTest::newRow("other month") << "qm020415_123.bmp"
-                                 << "qm0203??_???.bmp" << false;
+    const QString all = u"*.bmp;*.gif;*.jpg;*.ico;*.wmf"_s, shot = u"qm020315_???.bmp"_s, stars = u"a*b*c"_s;
+    QTest::newRow("upper-case name, lower-case pattern") << "QM020315_001.BMP" << shot << true;
+    QTest::newRow("? needs a character") << "qm020315_01.bmp" << shot << false;
+    QTest::newRow("? takes only one") << "qm020315_0001.bmp" << shot << false;
+    QTest::newRow("other month") << "qm020415_123.bmp" << u"qm0203??_???.bmp"_s << false;
     QTest::newRow("second of five patterns") << "Shot.GIF" << all << true;
     QTest::newRow("no pattern fits") << "notes.png" << all << false;
     QTest::newRow("suffix after the extension") << "a.bmp.txt" << all << false;
-    QTest::newRow("blanks around patterns") << "a.jpg"
-                                            << " *.gif ; *.jpg " << true;
-    QTest::newRow("stars backtrack") << "aXbYbc"
-                                     << "a*b*c" << true;
-    QTest::newRow("stars keep order") << "acb"
-                                      << "a*b*c" << false;
-    QTest::newRow("empty pattern list") << "a.bmp"
-                                        << ";;" << false;
-    QTest::newRow("non-Latin letters") << "截圖.bmp"
-                                       << "截?.BMP" << true;
+    QTest::newRow("blanks around patterns") << "a.jpg" << u" *.gif ; *.jpg "_s << true;
+    QTest::newRow("stars backtrack") << "aXbYbc" << stars << true;
+    QTest::newRow("stars keep order") << "acb" << stars << false;
+    QTest::newRow("empty pattern list") << "a.bmp" << u";;"_s << false;
+    QTest::newRow("non-Latin letters") << "截圖.bmp" << u"截?.BMP"_s << true;
 }
 
 void tst_ViewerCore::wildcard() {
@@ -231,14 +222,13 @@ void tst_ViewerCore::wineDriveC_data() {
     QTest::addColumn<bool>("wineprefixSet");
     QTest::addColumn<QString>("expectedC");
     QTest::addColumn<QString>("expectedFolder");
-    QTest::newRow("prefix with mixed-case folder")
-        << "prefix/drive_c/PROGRAM FILES/tessaly/QuellMark/screenshot" << true << "prefix/drive_c"
-        << "prefix/drive_c/PROGRAM FILES/tessaly/QuellMark/screenshot";
-    QTest::newRow("prefix without the game") << "prefix/drive_c/Program Files" << true << "prefix/drive_c"
-                                             << "prefix/drive_c/Program Files/Tessaly/Quellmark/ScreenShot";
-    QTest::newRow("home .wine when no prefix set")
-        << "home/.wine/drive_c/program files/Tessaly/Quellmark/ScreenShot" << false << "home/.wine/drive_c"
-        << "home/.wine/drive_c/program files/Tessaly/Quellmark/ScreenShot";
+    const QString mixed = u"prefix/drive_c/PROGRAM FILES/tessaly/QuellMark/screenshot"_s;
+    const QString home = u"home/.wine/drive_c/program files/Tessaly/Quellmark/ScreenShot"_s;
+    QTest::newRow("prefix with mixed-case folder") << mixed << true << u"prefix/drive_c"_s << mixed;
+    QTest::newRow("prefix without the game")
+        << u"prefix/drive_c/Program Files"_s << true << u"prefix/drive_c"_s
+        << u"prefix/drive_c/Program Files/Tessaly/Quellmark/ScreenShot"_s;
+    QTest::newRow("home .wine when no prefix set") << home << false << u"home/.wine/drive_c"_s << home;
 }
 
 void tst_ViewerCore::wineDriveC() {

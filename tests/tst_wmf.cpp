@@ -100,10 +100,8 @@ void tst_Wmf::naturalSize_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QSize>("size");
     auto scaled = [](QRect box, int inch) {
-        return placeable(box, inch)
-            .windowOrg(box.left(), box.top())
-            .windowExt(box.width(), box.height())
-            .bytes();
+        WmfWriter w = placeable(box, inch);
+        return w.windowOrg(box.left(), box.top()).windowExt(box.width(), box.height()).bytes();
     };
     QTest::newRow("two by one inch at 1440") << scaled(QRect(0, 0, 2880, 1440), 1440) << QSize(192, 96);
     QTest::newRow("offset box at 1000") << scaled(QRect(100, 200, 1000, 500), 1000) << QSize(96, 48);
@@ -163,11 +161,8 @@ void tst_Wmf::rejected_data() {
         << canvas().raw(0x0325, QByteArray("\xff\xff\x01\x00\x01\x00", 6)).bytes();
     QTest::newRow("polygon counts past record")
         << canvas().raw(0x0538, QByteArray("\x02\x00\x03\x00\x40\x00\x01\x00\x01\x00", 10)).bytes();
-    QTest::newRow("text length past record") << canvas()
-                                                    .raw(0x0521, QByteArray("\xc8\x00"
-                                                                            "ab\x01\x00\x01\x00",
-                                                                            8))
-                                                    .bytes();
+    QTest::newRow("text length past record")
+        << canvas().raw(0x0521, QByteArray::fromHex("c800616201000100")).bytes();
     QTest::newRow("font record short") << canvas().raw(0x02FB, QByteArray(6, '\0')).bytes();
     const QByteArray dib = WmfWriter::dib(twoByTwo(), 24);
     const QRect dst(0, 0, 10, 10);
@@ -236,11 +231,10 @@ void tst_Wmf::drawing_data() {
                                        << Points{{50, 50}, {2, 50}, {50, 97}} << Points{{1, 1}, {98, 98}};
     QTest::newRow("polygon") << canvas().poly(0x0324, {{0, 0}, {100, 0}, {0, 100}}).bytes() << 0
                              << Points{{10, 10}, {80, 5}} << Points{{90, 90}, {60, 60}};
-    QTest::newRow("poly-polygon") << canvas()
-                                         .polyPolygon({{{0, 0}, {20, 0}, {20, 20}, {0, 20}},
-                                                       {{60, 60}, {80, 60}, {80, 80}, {60, 80}}})
-                                         .bytes()
-                                  << 0 << Points{{10, 10}, {70, 70}} << Points{{40, 40}, {10, 70}};
+    const QList<Points> squares{{{0, 0}, {20, 0}, {20, 20}, {0, 20}},
+                                {{60, 60}, {80, 60}, {80, 80}, {60, 80}}};
+    QTest::newRow("poly-polygon") << canvas().polyPolygon(squares).bytes() << 0 << Points{{10, 10}, {70, 70}}
+                                  << Points{{40, 40}, {10, 70}};
     const Points star{{50, 0}, {79, 90}, {3, 35}, {97, 35}, {21, 90}};
     QTest::newRow("alternate leaves star centre") << canvas().fillMode(1).poly(0x0324, star).bytes() << 0
                                                   << Points{{50, 15}, {15, 38}} << Points{{50, 55}};
@@ -264,13 +258,10 @@ void tst_Wmf::drawing_data() {
     QTest::newRow("freed slot is reused")
         << canvas().brush(0, blue).remove(2).brush(0, red).select(2).rectangle(QRect(0, 0, 10, 10)).bytes(3)
         << 0 << Points{{5, 5}} << Points{{20, 20}};
-    QTest::newRow("null brush draws nothing") << canvas()
-                                                     .brush(1, blue)
-                                                     .select(2)
-                                                     .rectangle(QRect(0, 0, 10, 10))
-                                                     .patBlt(QRect(50, 50, 10, 10))
-                                                     .bytes()
-                                              << 0 << Points{} << Points{{5, 5}, {55, 55}};
+    WmfWriter nullBrush = canvas();
+    nullBrush.brush(1, blue).select(2).rectangle(QRect(0, 0, 10, 10)).patBlt(QRect(50, 50, 10, 10));
+    QTest::newRow("null brush draws nothing")
+        << nullBrush.bytes() << 0 << Points{} << Points{{5, 5}, {55, 55}};
     QTest::newRow("unknown records skipped")
         << canvas().record(0x0626, {1, 2, 3}).record(0x7777, {}).rectangle(QRect(0, 0, 10, 10)).bytes() << 0
         << Points{{5, 5}} << Points{{20, 20}};
@@ -364,27 +355,15 @@ void tst_Wmf::text_data() {
     QTest::newRow("extended, clipped to box")
         << writer(0, 0).extTextOut(10, 10, "HHHHHHHH", 4, QRect(10, 10, 30, 40)).bytes()
         << QRect(10, 10, 30, 22) << Points{} << false;
-    QTest::newRow("placeable scales the font") // 10 units a pixel
-        << placeable(QRect(0, 0, 2000, 1000), 960)
-               .windowExt(2000, 1000)
-               .bkMode(1)
-               .textColor(blue)
-               .font(-200, 0)
-               .select(0)
-               .textOut(100, 100, "HH")
-               .bytes()
-        << QRect(10, 10, 40, 22) << Points{} << false;
+    WmfWriter scaled = placeable(QRect(0, 0, 2000, 1000), 960); // 10 units a pixel
+    scaled.windowExt(2000, 1000).bkMode(1).textColor(blue).font(-200, 0).select(0).textOut(100, 100, "HH");
+    QTest::newRow("placeable scales the font")
+        << scaled.bytes() << QRect(10, 10, 40, 22) << Points{} << false;
     // A hatched shape in opaque mode first, so a mode left behind by it would show under the text.
     auto boxed = [](int mode) {
-        return canvas()
-            .bkColor(green)
-            .brush(2, red, 0)
-            .select(2)
-            .rectangle(QRect(0, 80, 10, 10))
-            .bkMode(mode)
-            .textColor(blue)
-            .font(-16, 0)
-            .select(3);
+        WmfWriter w = canvas();
+        w.bkColor(green).brush(2, red, 0).select(2).rectangle(QRect(0, 80, 10, 10));
+        return w.bkMode(mode).textColor(blue).font(-16, 0).select(3);
     };
     QTest::newRow("opaque mode boxes the text")
         << boxed(2).textOut(10, 10, "HH").bytes() << QRect(10, 10, 40, 20) << Points{{11, 11}} << false;
