@@ -9,104 +9,63 @@
 
 namespace JpegWriter {
 
-namespace detail {
-
-inline void put16(QByteArray& out, int v) {
-    out += char((v >> 8) & 0xFF);
-    out += char(v & 0xFF);
-}
-
-inline void segment(QByteArray& out, quint8 marker, const QByteArray& body) {
-    out += char(0xFF);
-    out += char(marker);
-    put16(out, int(body.size()) + 2);
-    out += body;
-}
-
-// Entropy-coded bits, most significant first; a 0xFF byte is followed by a stuffed zero.
-class Bits {
-public:
-    void put(quint32 value, int count) {
-        for (int i = count - 1; i >= 0; --i) {
-            byte_ = quint8((byte_ << 1) | ((value >> i) & 1));
-            if (++filled_ == 8)
-                flush();
-        }
-    }
-    QByteArray finish() {
-        while (filled_ != 0)
-            put(1, 1);
-        return std::move(bytes_);
-    }
-
-private:
-    void flush() {
-        bytes_ += char(byte_);
-        if (byte_ == 0xFF)
-            bytes_ += char(0);
-        byte_ = 0;
-        filled_ = 0;
-    }
-    QByteArray bytes_;
-    quint8 byte_ = 0;
-    int filled_ = 0;
-};
-
-} // namespace detail
-
 // A `width` x `height` grey progressive JPEG with one DC scan and `acScans` AC scans.
 inline QByteArray progressive(int width, int height, int acScans) {
-    using namespace detail;
     QByteArray out("\xFF\xD8", 2);
-    segment(out, 0xDB, QByteArray(1, '\0') + QByteArray(64, '\1'));
-    QByteArray frame;
-    frame += char(8);
-    put16(frame, height);
-    put16(frame, width);
-    frame += QByteArray("\x01\x01\x11\x00", 4);
-    segment(out, 0xC2, frame);
+    const auto segment = [&out](int marker, const QByteArray& body) {
+        const int length = int(body.size()) + 2;
+        out += QByteArray(1, char(0xFF)) + char(marker) + char(length >> 8) + char(length & 0xFF) + body;
+    };
+    segment(0xDB, QByteArray(1, '\0') + QByteArray(64, '\1'));
+    segment(0xC2, QByteArray(1, 8) + char(height >> 8) + char(height & 0xFF) + char(width >> 8) +
+                      char(width & 0xFF) + QByteArray("\x01\x01\x11\x00", 4));
     // DC table 0: the one category 0 (no difference), code "0".
-    QByteArray dc(1, '\x00');
-    dc += QByteArray("\x01", 1) + QByteArray(15, '\0') + QByteArray(1, '\0');
-    segment(out, 0xC4, dc);
+    segment(0xC4, QByteArray("\x00\x01", 2) + QByteArray(16, '\0'));
     // AC table 0: end-of-band runs EOB0..EOB14 (symbol n << 4), four-bit codes 0000..1110.
-    QByteArray ac(1, '\x10');
-    ac += QByteArray(3, '\0') + QByteArray(1, '\x0F') + QByteArray(12, '\0');
+    QByteArray ac = QByteArray("\x10\0\0\0\x0F", 5) + QByteArray(12, '\0');
     for (int n = 0; n <= 14; ++n)
         ac += char(n << 4);
-    segment(out, 0xC4, ac);
+    segment(0xC4, ac);
 
+    // DC scan: a zero bit a block, the last byte filled up with ones.
     const int blocks = ((width + 7) / 8) * ((height + 7) / 8);
-    // DC scan: one bit a block.
-    segment(out, 0xDA, QByteArray("\x01\x01\x00\x00\x00\x00", 6));
-    {
-        Bits bits;
-        for (int b = 0; b < blocks; ++b)
-            bits.put(0, 1);
-        out += bits.finish();
-    }
-    // AC scans: all blocks' bands empty, in end-of-band runs of at most 2^15 - 1 blocks.
+    segment(0xDA, QByteArray("\x01\x01\x00\x00\x00\x00", 6));
+    out += QByteArray(blocks / 8, '\0');
+    if (blocks % 8 != 0)
+        out += char(0xFF >> (blocks % 8));
+    // AC scans: all blocks' bands empty, in end-of-band runs of at most 2^15 - 1 blocks. Bits go most
+    // significant first; a 0xFF byte is followed by a stuffed zero.
     QByteArray acData;
-    {
-        Bits bits;
-        int left = blocks;
-        while (left > 0) {
-            const int run = qMin(left, 32767);
-            int n = 0;
-            while ((2 << n) <= run)
-                ++n;
-            bits.put(quint32(n), 4);
-            bits.put(quint32(run - (1 << n)), n);
-            left -= run;
+    quint32 byte = 0;
+    int filled = 0;
+    const auto put = [&](quint32 value, int count) {
+        for (int i = count - 1; i >= 0; --i) {
+            byte = (byte << 1) | ((value >> i) & 1);
+            if (++filled < 8)
+                continue;
+            acData += char(byte);
+            if (byte == 0xFF)
+                acData += '\0';
+            byte = 0;
+            filled = 0;
         }
-        acData = bits.finish();
+    };
+    for (int left = blocks; left > 0;) {
+        const int run = qMin(left, 32767);
+        int n = 0;
+        while ((2 << n) <= run)
+            ++n;
+        put(quint32(n), 4);
+        put(quint32(run - (1 << n)), n);
+        left -= run;
     }
+    while (filled != 0)
+        put(1, 1);
     for (int s = 0; s < acScans; ++s) {
-        segment(out, 0xDA, QByteArray("\x01\x01\x00\x01\x3F\x00", 6));
+        segment(0xDA, QByteArray("\x01\x01\x00\x01\x3F\x00", 6));
         out += acData;
     }
-    out += QByteArray("\xFF\xD9", 2);
-    return out;
+    return out + QByteArray("\xFF\xD9", 2);
 }
 
 } // namespace JpegWriter
