@@ -24,8 +24,7 @@ private slots:
         // A440 is 一, F9F9 the box drawing of Windows' table.
         row("cp950 with ASCII and line ends", "\xA4@a\r\n\xA4@\r\n\r\nb\xF9\xF9\r"_ba,
             {u"一a"_s, u"一"_s, "", u"b═"_s});
-        row("cp950 lead byte cut off at the end, 81 the lowest", "a\x81"_ba, {u"a\uFFFD"_s});
-        row("cp950 lead byte cut off after a line", "ab\r\n\xA4@\xA4"_ba, {"ab", u"一\uFFFD"_s});
+        row("cp950 lead byte cut off at the end, 81 the lowest", "ab\r\n\xA4@\x81"_ba, {"ab", u"一\uFFFD"_s});
         // Cut after 0x40, the rest alone would pass for UTF-8.
         row("cp950 whose trail bytes look like UTF-8", "\xC4@\xA4@"_ba, cp950("\xC4@\xA4@"));
         row("overlong UTF-8 is cp950, never '/'", "\xC0\xAF"_ba, cp950("\xC0\xAF"));
@@ -40,8 +39,6 @@ private slots:
         row("UTF-16BE mark", QByteArray("\xFE\xFF\x4E\x00\x00\x41", 6), {u"一A"_s});
         row("empty", {}, {});
         row("CR LF ends, adds no empty line", "a\r\nb\r\n", {"a", "b"});
-        row("last line without end", "a\r\nb", {"a", "b"});
-        row("lone CR ends a line", "a\rb\r", {"a", "b"});
         row("lone LF ends a line", "a\nb\n", {"a", "b"});
         row("LF then CR is two ends", "a\n\rb", {"a", "", "b"});
         row("empty lines kept", "a\r\n\r\nb\r\rc\n\nd", {"a", "", "b", "", "c", "", "d"});
@@ -84,8 +81,6 @@ private slots:
         QTest::addColumn<QString>("reading"); // the restriction label | the picture code | the rest
         QTest::newRow("non-digit keeps every character") << u"甲乙,丙"_s << true << u"限制編碼錯誤|甲乙|丙"_s;
         QTest::newRow("full-width digit is no code") << u"３,x"_s << true << u"限制編碼錯誤||３,x"_s;
-        QTest::newRow("code digit read only under its band") << u"3,07,x"_s << false << u"||3,07,x"_s;
-        QTest::newRow("two characters only") << u"07"_s << false << u"||07"_s;
         QTest::newRow("empty text: no label, nothing removed") << QString() << true << u"||"_s;
     }
     void questText() {
