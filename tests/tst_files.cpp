@@ -35,7 +35,6 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::newRow("UTF-8 Chinese") << u"合成表.txt"_s.toUtf8() << u"合成表.txt"_s;
         QTest::newRow("outside the basic plane") << u"攻略😀.txt"_s.toUtf8() << u"攻略😀.txt"_s;
-        QTest::newRow("private use, where Big5's own additions go") << "\xEE\x80\x80"_ba << u"\uE000"_s;
         QTest::newRow("code page 950 from a Windows archive")
             << TestSupport::toCp950(u"合成表.txt"_s) << u"合成表.txt"_s;
         QTest::newRow("cut-off UTF-8 then ASCII") << "a\xE5\x90z"_ba << u"a\uFFFDz"_s;
