@@ -10,70 +10,45 @@ using namespace Qt::StringLiterals;
 class tst_DataText : public QObject {
     Q_OBJECT
 private slots:
-    void decode_data() {
+    void read_data() {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("lines");
+        const auto row = [](const char* name, const QByteArray& bytes, const QStringList& lines) {
+            QTest::newRow(name) << bytes << lines;
+        };
         // What Windows' code page 950 makes of bytes that are not UTF-8.
         const auto cp950 = [](const QByteArray& bytes) {
-            return QString(QStringDecoder("windows-950").decode(bytes));
+            return QStringList{QStringDecoder("windows-950").decode(bytes)};
         };
-        QTest::newRow("cp950 中 A4A4, its trail byte in the lead range") << "\xA4\xA4"_ba << u"中"_s;
-        QTest::newRow("cp950 mixed with ASCII") << "ab\xA4@c"_ba << u"ab一c"_s; // A440 is 一
-        QTest::newRow("cp950 box F9F9 is Windows' table") << "\xF9\xF9"_ba << u"═"_s;
-        QTest::newRow("cp950 lead byte cut off at the end, 81 the lowest") << "a\x81"_ba << u"a\uFFFD"_s;
-        QTest::newRow("overlong UTF-8 is cp950, never '/'") << "\xC0\xAF"_ba << cp950("\xC0\xAF");
-        QTest::newRow("a byte no UTF-8 starts with makes it cp950")
-            << "\x80\xE5\x8A\x8D\xE5\xA3\xAB"_ba << cp950("\x80\xE5\x8A\x8D\xE5\xA3\xAB");
-        QTest::newRow("UTF-8 without mark") << "\xE5\x8A\x8D\xE5\xA3\xAB"_ba << u"劍士"_s;
-        // Also valid code page 950 (C3A9 is a character there): UTF-8 wins.
-        QTest::newRow("UTF-8 of two and four bytes")
-            << "caf\xC3\xA9 \xF0\x90\x80\x80"_ba << u"café \U00010000"_s;
-        QTest::newRow("UTF-8 mark") << "\xEF\xBB\xBF\xE4\xB8\x80x"_ba << u"一x"_s;
-        QTest::newRow("UTF-8 mark, ASCII after it") << "\xEF\xBB\xBFx"_ba << u"x"_s;
-        QTest::newRow("UTF-16LE mark") << QByteArray("\xFF\xFE\x00\x4E\x41\x00", 6) << u"一A"_s;
-        QTest::newRow("UTF-16BE mark") << QByteArray("\xFE\xFF\x4E\x00\x00\x41", 6) << u"一A"_s;
-        QTest::newRow("empty") << QByteArray() << QString();
-    }
-    void decode() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, text);
-        QCOMPARE(DataText::decode(bytes), text);
-    }
-
-    void splitLines_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("lines");
-        QTest::newRow("empty") << QString() << QStringList();
-        QTest::newRow("CR LF ends, adds no empty line") << u"a\r\nb\r\n"_s << QStringList{"a", "b"};
-        QTest::newRow("last line without end") << u"a\r\nb"_s << QStringList{"a", "b"};
-        QTest::newRow("lone CR ends a line") << u"a\rb\r"_s << QStringList{"a", "b"};
-        QTest::newRow("lone LF ends a line") << u"a\nb\n"_s << QStringList{"a", "b"};
-        QTest::newRow("LF then CR is two ends") << u"a\n\rb"_s << QStringList{"a", "", "b"};
-        QTest::newRow("empty line between kept") << u"a\r\n\r\nb"_s << QStringList{"a", "", "b"};
-        QTest::newRow("only a line end") << u"\r\n"_s << QStringList{""};
-        QTest::newRow("spaces kept") << u"  x  \r\n"_s << QStringList{"  x  "};
-    }
-    void splitLines() {
-        QFETCH(QString, text);
-        QFETCH(QStringList, lines);
-        QCOMPARE(DataText::splitLines(text), lines);
-    }
-
-    void piecesReadAsWhole_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("cp950 with CR LF") << "\xA4@a\r\n\xA4@\r\n\r\nb\xF9\xF9\r"_ba;
-        QTest::newRow("cp950 cut-off lead byte") << "ab\r\n\xA4@\xA4"_ba;
+        row("cp950 中 A4A4, its trail byte in the lead range", "\xA4\xA4"_ba, {u"中"_s});
+        // A440 is 一, F9F9 the box drawing of Windows' table.
+        row("cp950 with ASCII and line ends", "\xA4@a\r\n\xA4@\r\n\r\nb\xF9\xF9\r"_ba,
+            {u"一a"_s, u"一"_s, "", u"b═"_s});
+        row("cp950 lead byte cut off at the end, 81 the lowest", "ab\r\n\xA4@\x81"_ba, {"ab", u"一\uFFFD"_s});
         // Cut after 0x40, the rest alone would pass for UTF-8.
-        QTest::newRow("cp950 whose trail bytes look like UTF-8") << "\xC4@\xA4@"_ba;
-        QTest::newRow("UTF-8") << u"劍士\r\n\n弓箭手\r😀"_s.toUtf8();
-        QTest::newRow("UTF-8 mark") << "\xEF\xBB\xBF"_ba + u"一\r\n二"_s.toUtf8();
-        QTest::newRow("UTF-16LE mark") << QByteArray("\xFF\xFE\x00\x4E\r\x00\n\x00\x41\x00", 10);
-        QTest::newRow("CR then LF lines") << "a\r\rb\n\nc\r\n"_ba;
+        row("cp950 whose trail bytes look like UTF-8", "\xC4@\xA4@"_ba, cp950("\xC4@\xA4@"));
+        row("overlong UTF-8 is cp950, never '/'", "\xC0\xAF"_ba, cp950("\xC0\xAF"));
+        row("a byte no UTF-8 starts with makes it cp950", "\x80\xE5\x8A\x8D\xE5\xA3\xAB"_ba,
+            cp950("\x80\xE5\x8A\x8D\xE5\xA3\xAB"));
+        row("UTF-8 without mark", u"劍士\r\n\n弓箭手\r😀"_s.toUtf8(), {u"劍士"_s, "", u"弓箭手"_s, u"😀"_s});
+        // Also valid code page 950 (C3A9 is a character there): UTF-8 wins.
+        row("UTF-8 of two and four bytes", "caf\xC3\xA9 \xF0\x90\x80\x80"_ba, {u"café \U00010000"_s});
+        row("UTF-8 mark", "\xEF\xBB\xBF"_ba + u"一\r\n二"_s.toUtf8(), {u"一"_s, u"二"_s});
+        row("UTF-8 mark, ASCII after it", "\xEF\xBB\xBFx"_ba, {"x"});
+        row("UTF-16LE mark", QByteArray("\xFF\xFE\x00\x4E\r\x00\n\x00\x41\x00", 10), {u"一"_s, "A"});
+        row("UTF-16BE mark", QByteArray("\xFE\xFF\x4E\x00\x00\x41", 6), {u"一A"_s});
+        row("empty", {}, {});
+        row("CR LF ends, adds no empty line", "a\r\nb\r\n", {"a", "b"});
+        row("lone LF ends a line", "a\nb\n", {"a", "b"});
+        row("LF then CR is two ends", "a\n\rb", {"a", "", "b"});
+        row("empty lines kept", "a\r\n\r\nb\r\rc\n\nd", {"a", "", "b", "", "c", "", "d"});
+        row("only a line end", "\r\n", {""});
     }
-    // A file read piece by piece, cut anywhere, gives what it gives read whole.
-    void piecesReadAsWhole() {
+    // Read whole, and read in two pieces cut anywhere, as the loaders read.
+    void read() {
         QFETCH(QByteArray, bytes);
-        const QStringList whole = DataText::splitLines(DataText::decode(bytes));
+        QFETCH(QStringList, lines);
+        QCOMPARE(DataText::splitLines(DataText::decode(bytes)), lines);
         for (qsizetype cut = 0; cut <= bytes.size(); ++cut) {
             const QByteArrayView first = QByteArrayView(bytes).first(cut);
             const QByteArrayView second = QByteArrayView(bytes).sliced(cut);
@@ -82,53 +57,31 @@ private slots:
             sniffer.feed(second);
             DataText::Decoder decoder(sniffer.result());
             DataText::LineSplitter splitter;
-            QStringList lines;
-            splitter.feed(decoder.decode(first), lines);
-            splitter.feed(decoder.decode(second), lines);
-            splitter.feed(decoder.finish(), lines);
-            splitter.finish(lines);
-            QVERIFY2(lines == whole, qPrintable(u"cut at %1"_s.arg(cut)));
+            QStringList read;
+            splitter.feed(decoder.decode(first), read);
+            splitter.feed(decoder.decode(second), read);
+            splitter.feed(decoder.finish(), read);
+            splitter.finish(read);
+            QVERIFY2(read == lines, qPrintable(u"cut at %1"_s.arg(cut)));
         }
     }
 
-    void trimSpaces_data() {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("trimmed");
-        QTest::newRow("both ends, inner spaces stay") << u"  a b  "_s << u"a b"_s;
-        QTest::newRow("tab and ideographic space stay") << u"\t甲\u3000 "_s << u"\t甲\u3000"_s;
-        QTest::newRow("all spaces") << u"   "_s << QString();
-    }
     void trimSpaces() {
-        QFETCH(QString, line);
-        QFETCH(QString, trimmed);
-        QCOMPARE(DataText::trimSpaces(line), trimmed);
+        // Plain spaces only: tabs and ideographic spaces are part of the text.
+        QCOMPARE(DataText::trimSpaces(u"  a b  "_s), u"a b"_s);
+        QCOMPARE(DataText::trimSpaces(u"\t甲\u3000 "_s), u"\t甲\u3000"_s);
+        QCOMPARE(DataText::trimSpaces(u"   "_s), QString());
     }
 
-    void questText_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("restricted");
-        QTest::addColumn<QString>("reading"); // the restriction label | the picture code | the rest
-        QTest::newRow("marker under a level band") << u"07,貓\r\n"_s << false << u"|07|貓\r\n"_s;
-        QTest::newRow("code, skipped character, marker") << u"3,07,說明"_s << true << u"採集系限定|07|說明"_s;
-        QTest::newRow("marker looked for after the code went")
-            << u"3,說明"_s << true << u"採集系限定||說明"_s;
-        QTest::newRow("code alone") << u"5"_s << true << u"獵人及樵夫限定||"_s;
-        QTest::newRow("code 6") << u"6,x"_s << true << u"戰鬥系限定||x"_s;
-        QTest::newRow("code 9 is an error") << u"9,箱子\r\n"_s << true << u"限制編碼錯誤||箱子\r\n"_s;
-        QTest::newRow("code on its own line") << u"9\r\n07,x"_s << true << u"限制編碼錯誤||\n07,x"_s;
-        QTest::newRow("non-digit keeps every character") << u"甲乙,丙"_s << true << u"限制編碼錯誤|甲乙|丙"_s;
-        QTest::newRow("full-width digit is no code") << u"３,x"_s << true << u"限制編碼錯誤||３,x"_s;
-        QTest::newRow("code digit read only under its band") << u"3,07,x"_s << false << u"||3,07,x"_s;
-        QTest::newRow("no comma third: shown whole") << u"07a說明"_s << false << u"||07a說明"_s;
-        QTest::newRow("two characters only") << u"07"_s << false << u"||07"_s;
-        QTest::newRow("empty text: no label, nothing removed") << QString() << true << u"||"_s;
-    }
+    // The edge cases; the quest window's tests show the ordinary readings.
     void questText() {
-        QFETCH(QString, text);
-        QFETCH(bool, restricted);
-        QFETCH(QString, reading);
-        const QuestText::Reading r = QuestText::read(text, restricted);
-        QCOMPARE(r.restriction + u'|' + r.picCode + u'|' + r.rest, reading);
+        const auto reading = [](const QString& text) {
+            const QuestText::Reading r = QuestText::read(text, true);
+            return r.restriction + u'|' + r.picCode + u'|' + r.rest;
+        };
+        QCOMPARE(reading(u"甲乙,丙"_s), u"限制編碼錯誤|甲乙|丙"_s); // a non-digit keeps every character
+        QCOMPARE(reading(u"３,x"_s), u"限制編碼錯誤||３,x"_s);      // a full-width digit is no code
+        QCOMPARE(reading(QString()), u"||"_s);                      // empty: no label, nothing removed
     }
 };
 
