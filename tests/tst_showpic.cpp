@@ -28,8 +28,7 @@
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
-// Something done to a file behind the viewer's back; false when it could not be done.
-using Change = std::function<bool(const QString& file)>;
+using Change = std::function<bool(const QString& file)>; // done behind the viewer's back; false if not
 
 namespace {
 
@@ -141,7 +140,6 @@ void tst_showpic::folder() {
     QTRY_COMPARE(form->Image1->picture().size(), QSize(273, 447));
     QVERIFY(form->Image1->isVisible() && !form->Timer1->isActive() && QTest::qWaitForWindowActive(form));
     form->File1->setFocus();
-    TestSupport::press(Qt::Key_Delete);
     TestSupport::press(Qt::ShiftModifier | Qt::Key_Delete);
     form->File1->setListIndex(1);
     QTRY_COMPARE(form->Image1->picture().size(), QSize(50, 40));
@@ -202,8 +200,7 @@ void tst_showpic::outcomes_data() {
     QTest::newRow("icon") << Outcome{"p.ico", picture(32, 32, "ICO"), {32, 32}};
     QTest::newRow("wmf of 1 x 0.5 in") << Outcome{"p.wmf", wmf.windowExt(1440, 720).bytes(), {96, 48}};
     QTest::newRow("ten scans") << Outcome{"p.jpg", JpegWriter::progressive(64, 48, 9), {64, 48}};
-    // Same size, so only the file's times and identity tell it changed.
-    QTest::newRow("rewritten, same size")
+    QTest::newRow("rewritten at the same size: only times and identity tell")
         << Outcome{"b.bmp", fine, {30, 30}, {}, [green](const QString& f) { return writeFile(f, green); }};
     QTest::newRow("a row over budget")
         << Outcome{"b.bmp", picture(1000, 1001), {}, tooLarge.arg(u"1000×1001"_s)};
@@ -243,8 +240,7 @@ void tst_showpic::outcomes() {
     // A million pixels stand in for the real budget, whose pictures are too large to write here.
     form->pictures()->setBudget(4000000);
     TestSupport::MessageRecorder messages;
-    form->File1->setListIndex(0);
-    QTRY_COMPARE(form->Image1->picture().width(), 20);
+    form->File1->setListIndex(0); // shows a.bmp, then decodes the file ahead
     QTRY_VERIFY(form->pictures()->held().contains(form->File1->fullPath(1)));
     QVERIFY(!row.change || row.change(file));
     TestSupport::press(Qt::Key_Down);
@@ -283,7 +279,7 @@ void tst_showpic::oddNames_data() {
     QTest::addColumn<int>("opener"); // the exit status of the program that opens files
     const QString shell = u"my \"shot\" & $HOME; rm -rf x_1.bmp"_s;
     QTest::newRow("a shell's characters") << shell.toUtf8() << shell << 0;
-    const QString cp950 = u"截圖 一.bmp"_s, backslashes = u"b\\..\\..\\a.bmp"_s; // one name, never a way up
+    const QString cp950 = u"截圖 一.bmp"_s, backslashes = u"b\\..\\..\\a.bmp"_s; // backslashes: one name
     QTest::newRow("code page 950, from a Windows archive") << TestSupport::toCp950(cp950) << cp950 << 3;
     QTest::newRow("backslashes") << backslashes.toUtf8() << backslashes << 0;
 }
@@ -326,7 +322,7 @@ void tst_showpic::oddNames() {
         QFile f(record);
         return f.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(f.readAll()) : QString();
     };
-    opener ? click(form->File1, row, true) : TestSupport::press(Qt::Key_Return); // either way
+    opener ? click(form->File1, row, true) : TestSupport::press(Qt::Key_Return); // both open
     QTRY_COMPARE(opened(), argument + u'\n');                                    // one argument, one line
     QTRY_COMPARE(messages.texts(), opener ? QStringList{refusal} : QStringList());
     messages.messages.clear();
@@ -352,8 +348,7 @@ void tst_showpic::deletion_data() {
     QTest::newRow("Shift+Delete last of five") << 4 << shift << none << false << "" << 13;
     QTest::newRow("Delete asks, Yes deletes") << 2 << del << yes << false << ask << 13;
     QTest::newRow("No keeps everything") << 2 << del << no << false << ask << 12;
-    // The list and the picture stay as they were, so the player sees what failed.
-    QTest::newRow("already gone: the list stays")
+    QTest::newRow("already gone: list and picture stay, so the player sees what failed")
         << 1 << shift << none << true << u"無法刪除檔案:\"%1\"\r檔案已經不存在"_s << 11;
 }
 
@@ -444,7 +439,8 @@ void tst_showpic::panning() {
     QFETCH(int, wheel);
     QFETCH(Qt::KeyboardModifiers, modifiers);
     QFETCH(QPoint, pan);
-    FakeWine wine(true, {{u"a.bmp"_s, picture(size.width(), size.height())}});
+    FakeWine wine(true, {{u"a.bmp"_s, picture(size.width(), size.height())},
+                         {u"b.bmp"_s, picture(size.width() - 1, size.height())}});
     auto* form = openViewer();
     form->setWindowState(Qt::WindowNoState);
     form->resize(700, 500);
@@ -475,7 +471,11 @@ void tst_showpic::panning() {
     QCOMPARE(form->Image1->pos() - inner.topLeft(), QPoint(start(inner.width(), size.width(), pan.x()),
                                                            start(inner.height(), size.height(), pan.y())));
 
-    QCOMPARE(QApplication::focusWidget(), form->File1); // the keys stay with the list
+    // The keys stay with the list, and the next picture opens at its top-left corner.
+    TestSupport::press(Qt::Key_Down);
+    QTRY_COMPARE(form->Image1->width(), size.width() - 1);
+    QCOMPARE(form->Image1->pos() - inner.topLeft(),
+             QPoint(start(inner.width(), size.width() - 1, 0), start(inner.height(), size.height(), 0)));
 }
 
 QTEST_MAIN(tst_showpic)
