@@ -13,8 +13,8 @@ class Form1 : public FormBase {
 public:
     Form1();
 
-    QGroupBox* Frame1;
-    QGroupBox* Frame2;
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
     // Command1..Command20 at indexes 1..20; index 0 is unused.
     std::array<QPushButton*, 21> Command{};
 

@@ -13,13 +13,13 @@ class Form2 : public FormBase {
 public:
     Form2();
 
-    QGroupBox* Frame1;
-    QPushButton* Command1;
-    QPushButton* Command2;
-    QPushButton* Command3;
-    QGroupBox* Frame2;
-    TextBox* Text1;
-    ListBox* List1;
+    QGroupBox* Frame1 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    TextBox* Text1 = nullptr;
+    ListBox* List1 = nullptr;
 
 protected:
     void Form_Load() override;

@@ -20,11 +20,11 @@ public:
     // The data file of button `number` (1..28), relative to the program folder.
     [[nodiscard]] static QString professionFile(int number);
 
-    QGroupBox* Frame1;
+    QGroupBox* Frame1 = nullptr;
     // Command1..Command28 at indexes 1..28; index 0 is unused.
     std::array<QPushButton*, 29> Command{};
-    QLabel* Label1;
-    TextBox* Text1;
+    QLabel* Label1 = nullptr;
+    TextBox* Text1 = nullptr;
 
 protected:
     void Form_Load() override;

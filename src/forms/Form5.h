@@ -19,16 +19,16 @@ public:
 
     static constexpr int kQuestButtons = 14;
 
-    QRadioButton* Option1;
-    QRadioButton* Option2;
-    QRadioButton* Option3;
-    QRadioButton* Option4;
-    QRadioButton* Option5;
-    QGroupBox* Frame1;
+    QRadioButton* Option1 = nullptr;
+    QRadioButton* Option2 = nullptr;
+    QRadioButton* Option3 = nullptr;
+    QRadioButton* Option4 = nullptr;
+    QRadioButton* Option5 = nullptr;
+    QGroupBox* Frame1 = nullptr;
     std::array<QPushButton*, kQuestButtons> Command1{};
-    QLabel* Label1;
-    QPushButton* Command2;
-    TextBox* Text1;
+    QLabel* Label1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    TextBox* Text1 = nullptr;
 
     // The picture code of the last quest whose text carried a picture marker.
     QString piccode;

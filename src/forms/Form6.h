@@ -13,7 +13,7 @@ public:
     // The notes as the window shows them, every line ended by CR LF.
     [[nodiscard]] static QString usageText();
 
-    TextBox* Text1;
+    TextBox* Text1 = nullptr;
 
 protected:
     void Form_Load() override;

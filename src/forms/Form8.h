@@ -15,7 +15,7 @@ public:
 
     // A control array: one click handler for the four group buttons.
     std::array<QPushButton*, 4> Command1{};
-    TextBox* Text1;
+    TextBox* Text1 = nullptr;
 
 protected:
     void Form_Load() override;

@@ -17,19 +17,19 @@ class Form9 : public FormBase {
 public:
     Form9();
 
-    QLabel* Label1;
-    QLineEdit* Text1;
-    QLabel* Label2;
-    QLineEdit* Text2;
-    QLabel* Label4;
-    QLabel* Label3;
-    QLineEdit* Text3;
-    QPushButton* Command2;
-    QCheckBox* Check1;
-    QPushButton* Command1;
+    QLabel* Label1 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* Text3 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QCheckBox* Check1 = nullptr;
+    QPushButton* Command1 = nullptr;
     // 0: result line, 1: header of the level lines, 2 to 10: one line per level.
     std::array<QLabel*, 11> Label5{};
-    TextBox* Text4;
+    TextBox* Text4 = nullptr;
 
 protected:
     void Form_Load() override;

@@ -10,8 +10,8 @@ class TextBox;
 class ListDetailForm : public FormBase {
     Q_OBJECT
 public:
-    TextBox* Text1;
-    ListBox* List1;
+    TextBox* Text1 = nullptr;
+    ListBox* List1 = nullptr;
 
     struct Design {
         const char* objectName;

@@ -13,37 +13,37 @@ class frmcalc : public FormBase {
 public:
     frmcalc();
 
-    QLabel* Label6;
-    QLineEdit* Lv;
-    QLabel* Label16;
-    QLabel* Label7;
-    QLineEdit* Pointi;
-    QLabel* Label1;
-    QLineEdit* a1;
-    QLabel* Label2;
-    QLineEdit* a2;
-    QLabel* Label3;
-    QLineEdit* a3;
-    QLabel* Label4;
-    QLineEdit* a4;
-    QLabel* Label5;
-    QLineEdit* a5;
-    QGroupBox* Frame1;
-    QLabel* Label8;
-    QLineEdit* t1;
-    QLabel* Label9;
-    QLineEdit* t2;
-    QLabel* Label10;
-    QLineEdit* t3;
-    QLabel* Label11;
-    QLineEdit* t4;
-    QLabel* Label12;
-    QLineEdit* t5;
-    QLabel* Label13;
-    QLineEdit* t6;
-    QLabel* Label14;
-    QLineEdit* t7;
-    QLabel* Label15;
+    QLabel* Label6 = nullptr;
+    QLineEdit* Lv = nullptr;
+    QLabel* Label16 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLineEdit* Pointi = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* a1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* a2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* a3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* a4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLineEdit* a5 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QLabel* Label8 = nullptr;
+    QLineEdit* t1 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLineEdit* t2 = nullptr;
+    QLabel* Label10 = nullptr;
+    QLineEdit* t3 = nullptr;
+    QLabel* Label11 = nullptr;
+    QLineEdit* t4 = nullptr;
+    QLabel* Label12 = nullptr;
+    QLineEdit* t5 = nullptr;
+    QLabel* Label13 = nullptr;
+    QLineEdit* t6 = nullptr;
+    QLabel* Label14 = nullptr;
+    QLineEdit* t7 = nullptr;
+    QLabel* Label15 = nullptr;
 
     // The stat box (1 for a1 to 5 for a5) that last had the focus; 0 before any has.
     [[nodiscard]] qint16 lastFocus() const { return lastfocus; }

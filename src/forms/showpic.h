@@ -36,22 +36,22 @@ public:
     // How far a picture larger than the frame has been moved from its top-left corner, in pixels.
     [[nodiscard]] QPoint pan() const { return pan_.offset(); }
 
-    QPushButton* Command2;
-    DriveList* Drive1;
-    DirList* Dir1;
-    QPushButton* Command3;
-    QComboBox* Combo1;
-    QComboBox* Combo2;
-    QComboBox* Combo3;
-    QPushButton* Command1;
-    QPushButton* Command4;
-    QPushButton* Command5;
-    QLabel* Label1;
-    FileList* File1;
-    QFrame* Picture1;
-    ImageBox* Image1;
-    ImageBox* Image2;
-    QTimer* Timer1;
+    QPushButton* Command2 = nullptr;
+    DriveList* Drive1 = nullptr;
+    DirList* Dir1 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QComboBox* Combo2 = nullptr;
+    QComboBox* Combo3 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QLabel* Label1 = nullptr;
+    FileList* File1 = nullptr;
+    QFrame* Picture1 = nullptr;
+    ImageBox* Image1 = nullptr;
+    ImageBox* Image2 = nullptr;
+    QTimer* Timer1 = nullptr;
 
     static constexpr auto kAllPictures = "*.bmp;*.gif;*.jpg;*.ico;*.wmf";
 
@@ -88,6 +88,6 @@ private:
     void showPicture(const QImage& picture);
     [[nodiscard]] bool pictureLargerThanFrame() const;
 
-    PictureCache* pictures_;
+    PictureCache* pictures_ = nullptr;
     PanGesture pan_;
 };
