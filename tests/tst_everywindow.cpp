@@ -177,6 +177,10 @@ void tst_EveryWindow::messageShowsUnderscores() {
     QVERIFY2(lowestInk + 2 < image.height(),
              qPrintable(QStringLiteral("ink down to row %1 of %2").arg(lowestInk).arg(image.height())));
     QCOMPARE(box->button(QMessageBox::Yes)->text(), QStringLiteral("是(&Y)"));
+    const auto ok =
+        Module1::makeMessageBox(QStringLiteral("x"), Module1::MsgButtons::Ok, Module1::MsgIcon::Exclamation);
+    QCOMPARE(ok->button(QMessageBox::Ok)->text(), QStringLiteral("確定"));
+    QCOMPARE(ok->icon(), QMessageBox::Warning);
 }
 
 QTEST_MAIN(tst_EveryWindow)

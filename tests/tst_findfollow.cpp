@@ -1,4 +1,5 @@
 #include "core/Find.h"
+#include "forms/Form10.h"
 #include "forms/Form2.h"
 #include "forms/Form3.h"
 #include "forms/Form4.h"
@@ -33,10 +34,12 @@ private slots:
     void inList_data();
     void inList();
     void inPane();
+    void foundItemIsShown();
     void layoutComesBack();
     void savesAreShown_data();
     void savesAreShown();
     void halfWrittenSaveIsNotShown();
+    void paneKeepsItsPlace_data();
     void paneKeepsItsPlace();
 };
 
@@ -161,6 +164,21 @@ void tst_FindFollow::inPane() {
     QCOMPARE(form->Text1->textCursor().selectedText(), QStringLiteral("hp"));
 }
 
+// Far down a long list the found item is scrolled into view; Chinese arrives from the input method.
+void tst_FindFollow::foundItemIsShown() {
+    ProgramFolder folder;
+    QString text;
+    for (int i = 0; i < 300; ++i)
+        text += QStringLiteral("材料%1\r\n").arg(i);
+    folder.writeCp950(QStringLiteral("合成表.txt"), text + QStringLiteral("目標\r\n"));
+    auto* form = FormBase::open<Form3>();
+    QVERIFY(openFind(form));
+    TestSupport::commit(QStringLiteral("目標"));
+    QCOMPARE(form->List1->listIndex(), 300);
+    const QRect row = form->List1->visualRect(form->List1->model()->index(300, 0));
+    QVERIFY(form->List1->viewport()->rect().contains(row.center()));
+}
+
 // While the field is open the window's controls make room for it; closed, the design's layout is back.
 void tst_FindFollow::layoutComesBack() {
     ProgramFolder folder;
@@ -230,6 +248,8 @@ void tst_FindFollow::halfWrittenSaveIsNotShown() {
     f.close();
     QTRY_COMPARE(form->Text1->text(), QStringLiteral("half and the rest\r\n"));
     QVERIFY2(!shown.contains(QStringLiteral("half\r\n")), qPrintable(shown.join(u'|')));
+    QTest::qWait(FileFollower::kQuietMs * 2); // one save, one reload
+    QCOMPARE(shown.count(QStringLiteral("half and the rest\r\n")), 1);
 
     // A file that goes away leaves the pane as it is, without a message.
     QVERIFY(QFile::remove(path));
@@ -238,22 +258,36 @@ void tst_FindFollow::halfWrittenSaveIsNotShown() {
     QVERIFY(messages.messages.isEmpty());
 }
 
+void tst_FindFollow::paneKeepsItsPlace_data() {
+    QTest::addColumn<QString>("file");
+    QTest::newRow("profession") << QStringLiteral("職業\\劍士.txt");
+    QTest::newRow("article, loaded on a worker") << QStringLiteral("心得文章\\劍士.txt");
+}
+
 void tst_FindFollow::paneKeepsItsPlace() {
+    QFETCH(QString, file);
     ProgramFolder folder;
     QString text;
     for (int i = 0; i < 300; ++i)
         text += QStringLiteral("第%1行\r\n").arg(i);
-    const QString path = folder.writeCp950(QStringLiteral("職業\\劍士.txt"), text);
-    auto* form = FormBase::open<Form4>();
-    QTest::mouseClick(form->Command[1], Qt::LeftButton);
-    QScrollBar* bar = form->Text1->verticalScrollBar();
+    const QString path = folder.writeCp950(file, text);
+    TextBox* pane = nullptr;
+    if (file.startsWith(u'職')) {
+        auto* form = FormBase::open<Form4>();
+        QTest::mouseClick(form->Command[1], Qt::LeftButton);
+        pane = form->Text1;
+    } else {
+        pane = FormBase::open<Form10>()->Text1;
+    }
+    QTRY_COMPARE(pane->text(), text);
+    QScrollBar* bar = pane->verticalScrollBar();
     bar->setValue(120);
     save(path, TestSupport::toCp950(QStringLiteral("開頭\r\n") + text), Save::InPlace);
-    QTRY_VERIFY(form->Text1->text().startsWith(QStringLiteral("開頭")));
-    QCOMPARE(bar->value(), 120);
+    QTRY_VERIFY(pane->text().startsWith(QStringLiteral("開頭")));
+    QTRY_COMPARE(bar->value(), 120);
     // As far as the new text allows: a shorter file ends the pane where it ends.
     save(path, TestSupport::toCp950(QStringLiteral("短\r\n")), Save::InPlace);
-    QTRY_COMPARE(form->Text1->text(), QStringLiteral("短\r\n"));
+    QTRY_COMPARE(pane->text(), QStringLiteral("短\r\n"));
     QCOMPARE(bar->value(), bar->maximum());
 }
 

@@ -97,6 +97,7 @@ void tst_Form5::showsQuest() {
     QCOMPARE(messages.texts(), content.isEmpty() ? QStringList{missing} : QStringList());
     QCOMPARE(form->Text1->text(), pane);
     QCOMPARE(form->Label1->text(), label);
+    QCOMPARE(form->Label1->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     QCOMPARE(form->piccode, piccode);
     QCOMPARE(form->Command2->isVisible(), !piccode.isEmpty());
 }

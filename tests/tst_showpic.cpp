@@ -6,6 +6,7 @@
 #include "modules/PictureCache.h"
 #include "testsupport.h"
 #include "widgets/DirList.h"
+#include "widgets/DriveList.h"
 #include "widgets/FileList.h"
 #include "widgets/ImageBox.h"
 #include "wmfwriter.h"
@@ -110,6 +111,7 @@ private slots:
     void oddNames();
     void deletion_data();
     void deletion();
+    void unreadableDrive();
     void prefetch();
     void panning_data();
     void panning();
@@ -365,6 +367,9 @@ void tst_showpic::deletion() {
     for (int i = 0; i < 5; ++i)
         writeFile(wine.shots() + u'/' + names[i], picture(10 + i));
     const QString victim = wine.shots() + u'/' + names[pick];
+    // Read-only, with a second link elsewhere: deleting this name changes nothing of the other.
+    const QByteArray other = QFile::encodeName(wine.filePath(u"elsewhere.bmp"_s));
+    QVERIFY(::chmod(QFile::encodeName(victim), 0444) == 0 && ::link(QFile::encodeName(victim), other) == 0);
     auto* form = openViewer(pick);
     QTRY_COMPARE(form->Image1->picture().width(), 10 + pick);
     QVERIFY(!gone || QFile::remove(victim));
@@ -379,6 +384,24 @@ void tst_showpic::deletion() {
     QCOMPARE(form->File1->items(), names);
     QCOMPARE(form->File1->listIndex(), names.indexOf(u"s%1.bmp"_s.arg(shownWidth - 10)));
     QTRY_COMPARE(form->Image1->picture().width(), shownWidth);
+    struct stat kept {};
+    QVERIFY(::stat(other, &kept) == 0 && (kept.st_mode & 0777) == 0444);
+}
+
+// A drive that cannot be read says so; the viewer stays where it was.
+void tst_showpic::unreadableDrive() {
+    FakeWine wine;
+    auto* form = openViewer();
+    const QString before = form->Dir1->path();
+    form->Drive1->setDrives({Platform::driveC(), {u"x:"_s, wine.filePath(u"no-medium"_s)}});
+    TestSupport::MessageRecorder messages;
+    form->Drive1->setCurrentIndex(1);
+    QCOMPARE(messages.texts(),
+             QStringList{u"無法存取指定磁碟機，\r請確定系統已經連上該裝置。\rERROR: 裝置尚未就緒。"_s});
+    QCOMPARE(messages.messages.first().icon, Module1::MsgIcon::Exclamation);
+    QCOMPARE(form->Dir1->path(), before);
+    form->Drive1->setCurrentIndex(0);
+    QCOMPARE(form->Dir1->path(), wine.filePath(u"drive_c"_s));
 }
 
 // Neighbours are decoded ahead, once; work for a pick the player has left is dropped.
