@@ -1,4 +1,7 @@
 #include "forms/Form1.h"
+#include "forms/Form2.h"
+#include "forms/Form6.h"
+#include "modules/Module1.h"
 #include "testsupport.h"
 #include "widgets/ListBox.h"
 #include "widgets/TextBox.h"
@@ -11,11 +14,11 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-
+#include <QTimer>
 #include <memory>
 
-// What every window shares, checked over all of them at once: keyboard order, screen-reader names,
-// frame captions, and the message box.
+// The main menu (its pages, the windows it opens and raises, quitting) and what every window shares,
+// checked over all of them at once: keyboard order, screen-reader names, frame captions, the message box.
 class tst_EveryWindow : public QObject {
     Q_OBJECT
 private slots:
@@ -29,6 +32,9 @@ private slots:
     void accessibleNamesAreOneLine();
     void frameCaptionsSitInsideTheBorder();
     void messageShowsUnderscores();
+    void titleAndPages();
+    void openWindowsAreRaisedAndClosedOnesLoadAgain();
+    void closingMenuQuits(); // last: it runs the event loop to its end
 
 private:
     static void windows_data();
@@ -181,6 +187,54 @@ void tst_EveryWindow::messageShowsUnderscores() {
         Module1::makeMessageBox(QStringLiteral("x"), Module1::MsgButtons::Ok, Module1::MsgIcon::Exclamation);
     QCOMPARE(ok->button(QMessageBox::Ok)->text(), QStringLiteral("確定"));
     QCOMPARE(ok->icon(), QMessageBox::Warning);
+}
+
+void tst_EveryWindow::titleAndPages() {
+    auto* menu = FormBase::open<Form1>();
+    QCOMPARE(menu->windowTitle(), QStringLiteral("资料查询器    版本:1.0.116"));
+    QVERIFY(menu->Frame1->title().endsWith(QStringLiteral("  第1頁")));
+    QVERIFY(menu->Frame2->title().endsWith(QStringLiteral("  第2頁")));
+    QVERIFY(menu->Frame1->isVisible() && !menu->Frame2->isVisible());
+    QTest::mouseClick(menu->Command[10], Qt::LeftButton);
+    QVERIFY(!menu->Frame1->isVisible() && menu->Frame2->isVisible());
+    // The blank buttons and the greyed ones open nothing.
+    const auto windows = QApplication::topLevelWidgets().size();
+    for (int n = 15; n <= 19; ++n)
+        QTest::mouseClick(menu->Command[n], Qt::LeftButton);
+    QVERIFY(!menu->Command[8]->isEnabled() && !menu->Command[9]->isEnabled());
+    QCOMPARE(QApplication::topLevelWidgets().size(), windows);
+    QTest::mouseClick(menu->Command[11], Qt::LeftButton);
+    QVERIFY(menu->Frame1->isVisible() && !menu->Frame2->isVisible());
+}
+
+void tst_EveryWindow::openWindowsAreRaisedAndClosedOnesLoadAgain() {
+    auto* menu = FormBase::open<Form1>();
+    QTest::mouseClick(menu->Command[1], Qt::LeftButton);
+    auto* lookup = FormBase::existing<Form2>();
+    lookup->List1->setItems({"kept"});
+    QTest::mouseClick(menu->Command[1], Qt::LeftButton);
+    QCOMPARE(FormBase::existing<Form2>(), lookup);
+    QCOMPARE(lookup->List1->listCount(), 1);
+    lookup->move(0, 0);
+    lookup->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!FormBase::existing<Form2>());
+    QTest::mouseClick(menu->Command[1], Qt::LeftButton);
+    auto* again = FormBase::existing<Form2>();
+    QVERIFY(again && again->isVisible());
+    QCOMPARE(again->List1->listCount(), 0);
+    QVERIFY(again->pos() != QPoint(0, 0)); // placed again
+}
+
+void tst_EveryWindow::closingMenuQuits() {
+    auto* menu = FormBase::open<Form1>();
+    QTest::mouseClick(menu->Command[1], Qt::LeftButton);
+    QTest::mouseClick(menu->Command[5], Qt::LeftButton);
+    QTimer::singleShot(0, menu, [menu] { menu->close(); });
+    // If closing the menu did not quit, this guard ends the loop with a failing code.
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(7); });
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QVERIFY(!FormBase::existing<Form2>() && !FormBase::existing<Form6>() && !FormBase::existing<Form1>());
 }
 
 QTEST_MAIN(tst_EveryWindow)
