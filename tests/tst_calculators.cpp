@@ -22,9 +22,7 @@ namespace {
 template <class Window> Window* openWindow() {
     auto* f = FormBase::open<Window>();
     f->activateWindow();
-    if (!QTest::qWaitForWindowActive(f))
-        qWarning("window did not become active");
-    return f;
+    return QTest::qWaitForWindowActive(f) ? f : nullptr;
 }
 
 // Plays steps, one a word, on the window's controls named in them, each clicked first. "Lv=25" selects all
@@ -35,11 +33,10 @@ bool play(const QWidget* window, const QString& steps) {
     static const QRegularExpression step(u"^(\\w+)(?:([=^:@~])(.*))?$"_s);
     for (const QString& word : steps.split(u' ', Qt::SkipEmptyParts)) {
         const QRegularExpressionMatch m = step.match(word);
-        auto* control = m.hasMatch() ? window->findChild<QWidget*>(m.captured(1)) : nullptr;
+        auto* control = window && m.hasMatch() ? window->findChild<QWidget*>(m.captured(1)) : nullptr;
         if (!control)
             return false;
-        const QString how = m.captured(2);
-        const QString text = m.captured(3);
+        const QString how = m.captured(2), text = m.captured(3);
         if (how == u"~") {
             QMimeData dragged;
             dragged.setText(text);
@@ -119,8 +116,8 @@ private slots:
         row("魔 checked last", "a1^-50 a2=16 a3=16 a4=16 a5=16", "1 -50 16 16 16 16 16", u"魔"_s);
         row("level 2, 3 to 7 opens the lookup", "Lv=2 a1=3 a2=4 a3=5 a4=6 a5=7", "2 3 4 5 6 7 9", {}, true);
         row("03 in 體 does not", "Lv=2 a1=03 a2=4 a3=5 a4=6 a5=7", "2 03 4 5 6 7 9");
-        // A level change zeroes the stats, and an empty level is 1.
-        row("deleting the level", "a4=7 a5=5 Lv:Backspace", "1 0 0 0 0 0 30 20 20 20 20 20 100 100");
+        row("deleting the level: stats zeroed, level 1", "a4=7 a5=5 Lv:Backspace",
+            "1 0 0 0 0 0 30 20 20 20 20 20 100 100");
         // Zeroing the boxes one at a time used to take 魔's old 50 from 體, the box last worked in: -16.
         row("level 25 to 2 with 魔 50 and 體 10 last", "Lv=25 a5=50 a1=10 Lv:Backspace", "2 0 0 0 0 0 34");
         // Pasted fractions: 99 + (30 - 99 - 10.3 - 0.333) = 19.367, cut to four characters.
@@ -133,9 +130,8 @@ private slots:
             "1 -0.3 30 .333 _ _ -0.0329999999999993", u"力"_s);
         // 0.5 + (30 - 29.7 - 0.5) = 0.300000000000001 cut to "0.30"; 30 - 29.7 - 0.3 is noise of 0.
         row("rounding noise left over", "a2^29.7 a3^.5", "1 _ 29.7 0.30 _ _ 0", u"力"_s);
-        // Typing: letters, signs, blanks and Enter stay out, also with Alt, Meta or AltGr.
         const QString junk = u"A,-,.,Space,!,Return,Enter,Alt+A,Alt+-,Alt+.,Meta+A,Ctrl+Alt+E"_s;
-        row("Lv refuses junk", "Lv=12 Lv:" + junk, "Lv: 12");
+        row("Lv refuses letters, signs, blanks, Enter, Alt, Meta, AltGr", "Lv=12 Lv:" + junk, "Lv: 12");
         row("editing keys", "Lv=999 a4=13 a4:End,Left,2,End,4,Home,Del,End,Backspace", "a4: 23");
         row("input method: only digits, full-width ones made plain", "Lv=999 a2@2點３", "a2: 23");
         row("a dropped text stays out", "a1~5", "a1: _");
@@ -161,7 +157,7 @@ private slots:
 
     void experience_data() {
         QTest::addColumn<QString>("steps");
-        // Text1 Text2 Text3, and Label4 with the highest used; or one control as "name: text".
+        // Text1 Text2 Text3, and Label4 with the highest used.
         QTest::addColumn<QString>("boxes");
         // The result line's current level, level used and gain; after ":" the level lines' gains from 1 up.
         QTest::addColumn<QString>("lines");
@@ -180,8 +176,8 @@ private slots:
         row("zero over zero", "Text3=30 Command1", "_ _ 30 30", "0 0 0:");
         row("emptied Text2: both levels 0", "Text2=4 Text2=", "_ 0 _ _", "0 0 0:");
         row("the question mark shows the skill table", "Command2", "_ _ _ _");
-        row("Text3 input method: full-width digits too", "Text3=1 Text3@2元３", "Text3: 123");
-        row("0 in Text1 becomes 1", "Text1=0", "Text1: 1");
+        row("Text3 input method: full-width digits too", "Text3=1 Text3@2元３", "_ _ 123 123", "0 0 0:");
+        row("0 in Text1 becomes 1", "Text1=0", "1 _ _ _");
     }
 
     void experience() {
@@ -194,8 +190,6 @@ private slots:
         // The highest of the crafting example stands in for the whole table.
         QCOMPARE(messages.texts().join(u'|').contains(u"製作:120"_s), steps == u"Command2");
         QCOMPARE(shown(f, u"Text1 Text2 Text3 Label4"_s, boxes), boxes);
-        if (boxes.contains(u": "_s))
-            return;
         const auto line = [](const QStringList& n) {
             return n.size() < 3 ? QString() : u"當你LV%1使用LV%2時,技能EXP會增加%3點"_s.arg(n[0], n[1], n[2]);
         };
@@ -209,7 +203,7 @@ private slots:
     }
 
     void iconAndCreditLine() {
-        auto* f = openWindow<frmcalc>();
+        auto* f = FormBase::open<frmcalc>();
         QVERIFY(!f->windowIcon().isNull() &&
                 f->windowIcon().cacheKey() != QApplication::windowIcon().cacheKey());
         QVERIFY(!f->Label15->cursor().pixmap().isNull());
