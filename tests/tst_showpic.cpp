@@ -96,6 +96,14 @@ struct Outcome {
 
 constexpr int kFar = -1; // as far as the picture goes
 
+struct Pan {
+    QSize size;
+    QList<QPoint> drags;
+    int wheel; // notches down
+    Qt::KeyboardModifiers modifiers;
+    QPoint pan;
+};
+
 } // namespace
 
 class tst_showpic : public QObject {
@@ -417,29 +425,20 @@ private slots:
     }
 
     void panning_data() {
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<QList<QPoint>>("drags");
-        QTest::addColumn<int>("wheel"); // notches down
-        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-        QTest::addColumn<QPoint>("pan");
+        QTest::addColumn<Pan>("row");
         const QSize large(2000, 1500);
         // Drags stay inside the window, as a player's do; five of them cross the whole picture.
-        const QList<QPoint> none, across(5, QPoint(-380, -230)), part{{-30, -20}};
-        const Qt::KeyboardModifiers no, shift = Qt::ShiftModifier;
-        QTest::newRow("dragged to its bottom-right corner")
-            << large << across << 0 << no << QPoint(kFar, kFar);
-        QTest::newRow("wheel down a notch") << large << none << 1 << no << QPoint(0, 100);
-        QTest::newRow("Shift and wheel down: across") << large << none << 1 << shift << QPoint(100, 0);
-        QTest::newRow("fits: centred and still") << QSize(40, 30) << part << 1 << shift << QPoint(0, 0);
+        const QList<QPoint> across(5, QPoint(-380, -230));
+        QTest::newRow("dragged to its bottom-right corner") << Pan{large, across, 0, {}, {kFar, kFar}};
+        QTest::newRow("wheel down a notch") << Pan{large, {}, 1, {}, {0, 100}};
+        QTest::newRow("Shift and wheel down: across") << Pan{large, {}, 1, Qt::ShiftModifier, {100, 0}};
+        QTest::newRow("fits: centred and still") << Pan{{40, 30}, {{-30, -20}}, 1, Qt::ShiftModifier, {0, 0}};
     }
 
     // A picture larger than its frame is moved by dragging and the wheel, never past its edges, under a hand.
     void panning() {
-        QFETCH(QSize, size);
-        QFETCH(QList<QPoint>, drags);
-        QFETCH(int, wheel);
-        QFETCH(Qt::KeyboardModifiers, modifiers);
-        QFETCH(QPoint, pan);
+        QFETCH(Pan, row);
+        const auto& [size, drags, wheel, modifiers, pan] = row;
         FakeWine wine(true, {{u"a.bmp"_s, picture(size.width(), size.height())},
                              {u"b.bmp"_s, picture(size.width() - 1, size.height())}});
         auto* form = openViewer();
