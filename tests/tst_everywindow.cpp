@@ -138,23 +138,23 @@ void tst_EveryWindow::tabCyclesThroughEveryControl() {
                  QStringLiteral("》下一页》"));
 }
 
+// Where a picture of a widget has ink: the box around every pixel unlike its top-left corner's.
+static QRect inkIn(QWidget* w, int rows) {
+    const QImage image = w->grab().toImage();
+    QRect ink;
+    for (int y = 0; y < qMin(rows, image.height()); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != image.pixel(0, 0))
+                ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+
 void tst_EveryWindow::frameCaptionsSitInsideTheBorder() {
     auto* menu = FormBase::open<Form1>();
     QVERIFY(QTest::qWaitForWindowExposed(menu));
     // The caption's first stroke stands clear of the frame's left edge, where the window's edge is.
-    const QImage image = menu->Frame1->grab().toImage();
-    const QColor background = image.pixelColor(image.width() / 2, 1);
-    const int captionRows = menu->Frame1->fontMetrics().height();
-    int firstInk = image.width();
-    for (int y = 0; y < captionRows; ++y) {
-        for (int x = 0; x < image.width() / 2; ++x) {
-            if (image.pixelColor(x, y) != background) {
-                firstInk = qMin(firstInk, x);
-                break;
-            }
-        }
-    }
-    QVERIFY2(firstInk >= 4, qPrintable(QStringLiteral("caption ink from x = %1").arg(firstInk)));
+    const QRect ink = inkIn(menu->Frame1, menu->Frame1->fontMetrics().height() / 2);
+    QVERIFY2(ink.left() >= 4, qPrintable(QStringLiteral("caption ink from x = %1").arg(ink.left())));
 }
 
 void tst_EveryWindow::messageShowsUnderscores() {
@@ -164,18 +164,9 @@ void tst_EveryWindow::messageShowsUnderscores() {
     box->show();
     auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
     QVERIFY(label);
-    const QImage image = label->grab().toImage();
-    const QColor background = image.pixelColor(0, 0);
-    int lowestInk = -1;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (image.pixelColor(x, y) != background)
-                lowestInk = y;
-        }
-    }
-    QVERIFY(lowestInk > 0);
-    QVERIFY2(lowestInk + 2 < image.height(),
-             qPrintable(QStringLiteral("ink down to row %1 of %2").arg(lowestInk).arg(image.height())));
+    const QRect ink = inkIn(label, label->height());
+    QVERIFY2(ink.isValid() && ink.bottom() + 2 < label->height(),
+             qPrintable(QStringLiteral("ink down to row %1 of %2").arg(ink.bottom()).arg(label->height())));
     QCOMPARE(box->button(QMessageBox::Yes)->text(), QStringLiteral("是(&Y)"));
     const auto ok =
         Module1::makeMessageBox(QStringLiteral("x"), Module1::MsgButtons::Ok, Module1::MsgIcon::Exclamation);
