@@ -15,7 +15,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
