@@ -1,71 +1,39 @@
 #pragma once
 
-// Builds progressive JPEG files by hand for the viewer's tests, the benchmark and the fuzzer's seeds: a
-// grey picture whose first scan holds every block's DC value and whose further scans each mark every
-// block's AC coefficients empty in a few bytes. Each scan is legal and costs the decoder a pass over
-// every block, so a file of a few hundred kilobytes can hold tens of thousands of them.
+// Grey progressive JPEGs for tests, the benchmark and fuzzing seeds. Each AC scan marks every block's band
+// empty in a few bytes yet costs the decoder a pass over every block, so a small file can hold thousands.
 
 #include <QByteArray>
+
+#include <bit>
 
 namespace JpegWriter {
 
 // A `width` x `height` grey progressive JPEG with one DC scan and `acScans` AC scans.
 inline QByteArray progressive(int width, int height, int acScans) {
-    QByteArray out("\xFF\xD8", 2);
-    const auto segment = [&out](int marker, const QByteArray& body) {
-        const int length = int(body.size()) + 2;
-        out += QByteArray(1, char(0xFF)) + char(marker) + char(length >> 8) + char(length & 0xFF) + body;
-    };
-    segment(0xDB, QByteArray(1, '\0') + QByteArray(64, '\1'));
-    segment(0xC2, QByteArray(1, 8) + char(height >> 8) + char(height & 0xFF) + char(width >> 8) +
-                      char(width & 0xFF) + QByteArray("\x01\x01\x11\x00", 4));
-    // DC table 0: the one category 0 (no difference), code "0".
-    segment(0xC4, QByteArray("\x00\x01", 2) + QByteArray(16, '\0'));
-    // AC table 0: end-of-band runs EOB0..EOB14 (symbol n << 4), four-bit codes 0000..1110.
-    QByteArray ac = QByteArray("\x10\0\0\0\x0F", 5) + QByteArray(12, '\0');
-    for (int n = 0; n <= 14; ++n)
-        ac += char(n << 4);
-    segment(0xC4, ac);
-
+    using namespace Qt::StringLiterals;
+    const auto be16 = [](int v) { return QByteArray(1, char(v >> 8)) + char(v & 0xFF); };
+    QByteArray out = "\xFF\xD8\xFF\xDB\x00\x43\x00"_ba + QByteArray(64, '\1') + "\xFF\xC2\x00\x0B\x08"_ba +
+                     be16(height) + be16(width) + "\x01\x01\x11\x00"_ba;
+    // DC table: category 0 only, code "0". AC table: end-of-band runs EOB0..EOB14, four-bit codes.
+    out += "\xFF\xC4\x00\x14\x00\x01"_ba + QByteArray(16, '\0') + "\xFF\xC4\x00\x22\x10\0\0\0\x0F"_ba +
+           QByteArray(12, '\0') + "\x00\x10\x20\x30\x40\x50\x60\x70\x80\x90\xA0\xB0\xC0\xD0\xE0"_ba;
     // DC scan: a zero bit a block, the last byte filled up with ones.
     const int blocks = ((width + 7) / 8) * ((height + 7) / 8);
-    segment(0xDA, QByteArray("\x01\x01\x00\x00\x00\x00", 6));
-    out += QByteArray(blocks / 8, '\0');
-    if (blocks % 8 != 0)
-        out += char(0xFF >> (blocks % 8));
-    // AC scans: all blocks' bands empty, in end-of-band runs of at most 2^15 - 1 blocks. Bits go most
-    // significant first; a 0xFF byte is followed by a stuffed zero.
-    QByteArray acData;
-    quint32 byte = 0;
-    int filled = 0;
-    const auto put = [&](quint32 value, int count) {
-        for (int i = count - 1; i >= 0; --i) {
-            byte = (byte << 1) | ((value >> i) & 1);
-            if (++filled < 8)
-                continue;
-            acData += char(byte);
-            if (byte == 0xFF)
-                acData += '\0';
-            byte = 0;
-            filled = 0;
-        }
-    };
-    for (int left = blocks; left > 0;) {
-        const int run = qMin(left, 32767);
-        int n = 0;
-        while ((2 << n) <= run)
-            ++n;
-        put(quint32(n), 4);
-        put(quint32(run - (1 << n)), n);
-        left -= run;
+    out += "\xFF\xDA\x00\x08\x01\x01\x00\x00\x00\x00"_ba + QByteArray(blocks / 8, '\0') +
+           QByteArray(blocks % 8 ? 1 : 0, char(0xFF >> (blocks % 8)));
+    // AC scans: every band empty, in end-of-band runs of at most 2^15 - 1 blocks (EOBn: 2^n and n more
+    // bits), the last byte filled up with ones and a zero stuffed after each 0xFF byte.
+    QByteArray bits, ac;
+    for (int left = blocks, run = 0; left > 0; left -= run) {
+        run = qMin(left, 32767);
+        const int n = int(std::bit_width(unsigned(run))) - 1;
+        bits += QByteArray::number(n, 2).rightJustified(4, '0') + QByteArray::number(run, 2).right(n);
     }
-    while (filled != 0)
-        put(1, 1);
-    for (int s = 0; s < acScans; ++s) {
-        segment(0xDA, QByteArray("\x01\x01\x00\x01\x3F\x00", 6));
-        out += acData;
-    }
-    return out + QByteArray("\xFF\xD9", 2);
+    bits += QByteArray((8 - bits.size() % 8) % 8, '1');
+    for (qsizetype i = 0; i < bits.size(); i += 8)
+        ac += char(bits.mid(i, 8).toInt(nullptr, 2)) + (bits.mid(i, 8) == "11111111" ? "\0"_ba : ""_ba);
+    return out + ("\xFF\xDA\x00\x08\x01\x01\x00\x01\x3F\x00"_ba + ac).repeated(acScans) + "\xFF\xD9"_ba;
 }
 
 } // namespace JpegWriter
