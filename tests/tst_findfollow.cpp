@@ -91,7 +91,10 @@ void tst_FindFollow::folding() {
     QFETCH(QString, text);
     QFETCH(QString, query);
     QFETCH(bool, found);
-    QCOMPARE(Find::findItem({QStringLiteral("other"), text}, query, 0, true) == 1, found);
+    // From no current item, or past either end, the search still covers every item once.
+    for (const int start : {-1, 0, 2})
+        for (const bool forward : {true, false})
+            QCOMPARE(Find::findItem({QStringLiteral("other"), text}, query, start, forward) == 1, found);
     QTextDocument doc(text);
     const QRegularExpression pattern(Find::pattern(query));
     QCOMPARE(!doc.find(pattern, 0, QTextDocument::FindCaseSensitively).isNull(), found);

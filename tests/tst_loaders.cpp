@@ -42,6 +42,7 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("shown");
         QTest::newRow("UTF-8 Chinese") << u"合成表.txt"_s.toUtf8() << u"合成表.txt"_s;
+        QTest::newRow("private use, just past the surrogates") << u"\uE000.txt"_s.toUtf8() << u"\uE000.txt"_s;
         QTest::newRow("outside the basic plane") << u"攻略😀.txt"_s.toUtf8() << u"攻略😀.txt"_s;
         QTest::newRow("code page 950 from a Windows archive")
             << TestSupport::toCp950(u"合成表.txt"_s) << u"合成表.txt"_s;
