@@ -24,23 +24,11 @@ MessageRecorder::MessageRecorder() {
     });
 }
 
-MessageRecorder::~MessageRecorder() {
-    Module1::setMessageHandler({});
-}
-
 QStringList MessageRecorder::texts() const {
     QStringList t;
     for (const auto& m : messages)
         t.append(m.text);
     return t;
-}
-
-ProgramFolder::ProgramFolder() : previous_(Module1::programFolder()) {
-    Module1::setProgramFolder(dir_.path());
-}
-
-ProgramFolder::~ProgramFolder() {
-    Module1::setProgramFolder(previous_);
 }
 
 QString ProgramFolder::write(const QString& relativeName, const QByteArray& bytes) const {

@@ -15,9 +15,8 @@ namespace TestSupport {
 class MessageRecorder {
 public:
     MessageRecorder();
-    ~MessageRecorder();
-    MessageRecorder(const MessageRecorder&) = delete;
-    MessageRecorder& operator=(const MessageRecorder&) = delete;
+    ~MessageRecorder() { Module1::setMessageHandler({}); }
+    Q_DISABLE_COPY_MOVE(MessageRecorder)
 
     QList<Module1::MsgRequest> messages;
     // Answers to give, in order; when they run out, Yes/No boxes get No and OK boxes get OK.
@@ -29,10 +28,9 @@ public:
 // A temporary program folder; restores the previous one when destroyed.
 class ProgramFolder {
 public:
-    ProgramFolder();
-    ~ProgramFolder();
-    ProgramFolder(const ProgramFolder&) = delete;
-    ProgramFolder& operator=(const ProgramFolder&) = delete;
+    ProgramFolder() : previous_(Module1::programFolder()) { Module1::setProgramFolder(dir_.path()); }
+    ~ProgramFolder() { Module1::setProgramFolder(previous_); }
+    Q_DISABLE_COPY_MOVE(ProgramFolder)
 
     [[nodiscard]] QString path() const { return dir_.path(); }
     // Writes `bytes` to the relative name (backslashes allowed), creating folders; returns the full path.

@@ -112,7 +112,6 @@ private slots:
         row("level 101: the stat warning wins", "Lv=101 a1=216", "101 216 0 0 0 0 214 1748 236", u"體"_s);
         // Two stats over half at once take a pasted negative; the later check is shown.
         row("速 checked after 體", "a3^-20 a1=16 a4=16", "1 16 _ -20 16 _ 18", u"速"_s);
-        row("強 checked after 力", "a1^-20 a2=16 a3=16", "1 -20 16 16 _ _ 18", u"強"_s);
         row("魔 checked last", "a1^-50 a2=16 a3=16 a4=16 a5=16", "1 -50 16 16 16 16 16", u"魔"_s);
         row("level 2, 3 to 7 opens the lookup", "Lv=2 a1=3 a2=4 a3=5 a4=6 a5=7", "2 3 4 5 6 7 9", {}, true);
         row("03 in 體 does not", "Lv=2 a1=03 a2=4 a3=5 a4=6 a5=7", "2 03 4 5 6 7 9");
