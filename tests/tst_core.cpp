@@ -1,6 +1,7 @@
 #include "core/DataText.h"
 #include "core/Numbers.h"
 #include "core/QuestText.h"
+#include "core/Wildcard.h"
 
 #include <QStringDecoder>
 #include <QTest>
@@ -123,6 +124,23 @@ private slots:
         QFETCH(double, value);
         QFETCH(QString, text);
         QCOMPARE(Numbers::displayForm(value), text);
+    }
+
+    void wildcard_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("patterns");
+        QTest::addColumn<bool>("matches");
+        QTest::newRow("date pattern")
+            << u"QM311129_007.BMP"_s << Wildcard::datePattern("31", "11", "29") << true;
+        QTest::newRow("? is exactly one") << u"qm311129_07.bmp"_s << u"qm??????_???.bmp"_s << false;
+        QTest::newRow("* may be empty, any of a list") << u"a.gif"_s << u" *.bmp ; a*.gif;"_s << true;
+        QTest::newRow("* does not skip the rest") << u"a.jpg.txt"_s << u"*.jpg"_s << false;
+    }
+    void wildcard() {
+        QFETCH(QString, name);
+        QFETCH(QString, patterns);
+        QTEST(Wildcard::matchesAny(name, Wildcard::splitPatterns(patterns)), "matches");
+        QCOMPARE(Wildcard::dateFields(QDate(2031, 11, 29)), (std::array<QString, 3>{"31", "11", "29"}));
     }
 };
 

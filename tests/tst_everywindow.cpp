@@ -46,6 +46,10 @@ FormBase* openFromMenu(int button) {
     auto* menu = FormBase::open<Form1>();
     if (button == 0)
         return menu;
+    if (button > 10) // on the second page, as the player finds it
+        menu->Command[10]->click();
+    if (!menu->Command[button]->isVisible())
+        return nullptr;
     menu->Command[button]->click();
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (auto* form = qobject_cast<FormBase*>(w); form && form != menu && form->isVisible())
