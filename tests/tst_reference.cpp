@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
@@ -276,6 +277,11 @@ void tst_Reference::shippedData() {
         ++clicks;
     }
     QCOMPARE(shown.size(), clicks);
+    // And no file goes unread: a button greyed by mistake would leave one.
+    const auto files = [](const QString& folder) {
+        return int(QDir(Module1::programFolder() + u'/' + folder).entryList({"*.txt"}, QDir::Files).size());
+    };
+    QCOMPARE(clicks, files(QStringLiteral("職業")) + files(QStringLiteral("技能")));
     QVERIFY(FormBase::open<Form3>()->List1->listCount() >= 60);
     QVERIFY(FormBase::open<Form7>()->List1->listCount() >= 60);
     QVERIFY2(messages.messages.isEmpty(), qPrintable(messages.texts().join(u'\n')));
@@ -288,9 +294,11 @@ void tst_Reference::bands() {
     // The window opens on the first band, its last button a disabled placeholder.
     QVERIFY(form->Option1->isChecked());
     QVERIFY(form->Command2->isHidden());
-    // Each band fills its quest buttons from the first; the rest are greyed placeholders.
+    // Each band shows its own quests, filled from the first; the rest are greyed placeholders.
+    QSet<QString> firsts;
     for (int n = 1; n <= 5; ++n) {
         QTest::mouseClick(option(form, n), Qt::LeftButton);
+        firsts.insert(form->Command1[0]->text());
         QVERIFY(form->Command1[0]->isEnabled());
         for (int i = 1; i < Form5::kQuestButtons; ++i) {
             const bool filled = form->Command1[i]->text() != QStringLiteral("未有資料");
@@ -298,6 +306,7 @@ void tst_Reference::bands() {
             QVERIFY(filled <= form->Command1[i - 1]->isEnabled());
         }
     }
+    QCOMPARE(firsts.size(), 5);
 }
 
 void tst_Reference::showsQuest_data() {
