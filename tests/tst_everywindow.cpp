@@ -129,6 +129,16 @@ void tst_EveryWindow::tabCyclesThroughEveryControl() {
             QVERIFY2(forward.contains(box), qPrintable(box->objectName()));
         QCOMPARE(box->text(), before[box]);
     }
+    // A title, and no push button covering another (design edges may share a pixel or two).
+    QVERIFY(!form->windowTitle().isEmpty());
+    const auto buttons = form->findChildren<QPushButton*>();
+    for (const QPushButton* a : buttons)
+        for (const QPushButton* b : buttons) {
+            const QRect both = a->geometry() & b->geometry();
+            QVERIFY2(a == b || a->parent() != b->parent() || !a->isVisible() || !b->isVisible() ||
+                         both.width() <= 2 || both.height() <= 2,
+                     qPrintable(a->objectName() + QStringLiteral(" covers ") + b->objectName()));
+        }
     // Captions wrapped for looks (the menu's tall page buttons) still read as one line.
     for (QWidget* w : form->findChildren<QWidget*>()) {
         QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
