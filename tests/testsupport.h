@@ -8,7 +8,6 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// Shared helpers for the window tests: a recorded message box, fixture files, clean unloading.
 namespace TestSupport {
 
 // Records every message box and answers it; restores the real box when destroyed.
@@ -35,7 +34,6 @@ public:
     [[nodiscard]] QString path() const { return dir_.path(); }
     // Writes `bytes` to the relative name (backslashes allowed), creating folders; returns the full path.
     QString write(const QString& relativeName, const QByteArray& bytes) const;
-    // Writes text encoded in code page 950.
     QString writeCp950(const QString& relativeName, const QString& text) const;
 
 private:
@@ -48,18 +46,14 @@ private:
 // When QMQUERY_SEED_DIR is set, keeps a copy of a file a test made, as a seed for the fuzzers.
 void keepAsSeed(const QString& path);
 
-// Keys as the window system delivers them: to the window holding the focus, which hands them to its
-// focus widget through focus proxies, shortcuts and event filters. `keys` is typed character by
-// character; `press` takes one key with its modifiers.
+// Keys as the window system delivers them: to the focus window, through shortcuts and event filters.
 void press(QKeyCombination key);
 void type(const QString& keys);
 // Text committed by an input method, sent to the application's focus object.
 void commit(const QString& text);
 
-// Sets up the application's fonts and title as the program does.
 void initApplication();
 
-// Closes every window and deletes them, so each test starts from no instance.
 void unloadAllForms();
 
 } // namespace TestSupport

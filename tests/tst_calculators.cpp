@@ -186,7 +186,6 @@ private slots:
         auto* f = openWindow<Form9>();
         TestSupport::MessageRecorder messages;
         QVERIFY(play(f, steps));
-        // The highest of the crafting example stands in for the whole table.
         QCOMPARE(messages.texts().join(u'|').contains(u"製作:120"_s), steps == u"Command2");
         QCOMPARE(shown(f, u"Text1 Text2 Text3 Label4"_s, boxes), boxes);
         const auto line = [](const QStringList& n) {

@@ -10,8 +10,7 @@
 
 using namespace Qt::StringLiterals;
 
-// The pure logic under the windows: reading the players' data files (decoding, lines, spaces, quest
-// texts) and how the calculators read a number from a box and write one back.
+// The pure logic under the windows: data text, quest texts, numbers in boxes, file-name patterns.
 class tst_Core : public QObject {
     Q_OBJECT
 private slots:
@@ -78,7 +77,6 @@ private slots:
         QCOMPARE(DataText::trimSpaces(u"   "_s), QString());
     }
 
-    // The edge cases; the quest window's tests show the ordinary readings.
     void questText() {
         const auto reading = [](const QString& text) {
             const QuestText::Reading r = QuestText::read(text, true);

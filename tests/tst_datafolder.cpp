@@ -1,5 +1,4 @@
-// The data folder: which one a start picks, the first-start copy into the player's folder, and the
-// command line that can name another.
+// The data folder: which one a start picks, the first-start copy, and the command line naming another.
 #include "core/DataFolder.h"
 #include "modules/StartUp.h"
 
@@ -71,8 +70,7 @@ private slots:
                  choice);
     }
 
-    // What is in the player's folder already is theirs and stays; what cannot be placed is reported, and the
-    // next start tries again.
+    // The player's files stay; what cannot be placed is reported and tried again on the next start.
     void seed() {
         QTemporaryDir root;
         const QString from = root.filePath(u"installed"_s), to = root.filePath(u"player"_s);
@@ -99,8 +97,7 @@ private slots:
         QVERIFY(QFile::remove(marker));
         QCOMPARE(DataFolder::seed(from, to, u"1.0.1"_s), QStringList());
 
-        // A later start of the same version copies nothing back that the player removed; an upgrade adds
-        // what is missing, and still overwrites nothing.
+        // The same version copies nothing back the player removed; an upgrade adds, overwriting nothing.
         QVERIFY(QFile::remove(to + u"/職業/劍士.txt"_s));
         QCOMPARE(DataFolder::seed(from, to, u"1.0.1"_s), QStringList());
         QVERIFY(!QFileInfo::exists(to + u"/職業/劍士.txt"_s));

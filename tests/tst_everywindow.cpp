@@ -17,8 +17,7 @@
 #include <QTimer>
 #include <memory>
 
-// The main menu (its pages, the windows it opens and raises, quitting) and what every window shares,
-// checked over all of them at once: keyboard order, screen-reader names, frame captions, the message box.
+// The main menu, and what every window shares: keyboard order, screen-reader names, captions, messages.
 class tst_EveryWindow : public QObject {
     Q_OBJECT
 private slots:
@@ -86,8 +85,7 @@ void tst_EveryWindow::windows_data() {
     QTest::newRow("viewer") << 20 << "showpic";
 }
 
-// Every menu button opens its window, where Tab goes round every control and Shift+Tab back, and every
-// control reads to a screen reader as one line.
+// Every menu button opens its window, where Tab goes round every control and Shift+Tab back.
 void tst_EveryWindow::tabCyclesThroughEveryControl() {
     QFETCH(int, button);
     QFETCH(QString, window);
@@ -103,7 +101,6 @@ void tst_EveryWindow::tabCyclesThroughEveryControl() {
     for (TextBox* box : form->findChildren<TextBox*>())
         before[box] = box->text();
 
-    // Tab goes round and comes back to where it started; Shift+Tab goes the same way backwards.
     QList<QWidget*> forward{first};
     for (int i = 0; i < 80; ++i) {
         TestSupport::press(Qt::Key_Tab);
@@ -196,7 +193,6 @@ void tst_EveryWindow::titleAndPages() {
     QVERIFY(menu->Frame1->isVisible() && !menu->Frame2->isVisible());
     QTest::mouseClick(menu->Command[10], Qt::LeftButton);
     QVERIFY(!menu->Frame1->isVisible() && menu->Frame2->isVisible());
-    // The blank buttons and the greyed ones open nothing.
     const auto windows = QApplication::topLevelWidgets().size();
     for (int n = 15; n <= 19; ++n)
         QTest::mouseClick(menu->Command[n], Qt::LeftButton);

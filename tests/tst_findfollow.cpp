@@ -21,8 +21,7 @@
 using TestSupport::MessageRecorder;
 using TestSupport::ProgramFolder;
 
-// Looking things up and following edits: Ctrl+F in lists and panes (as the player types, next and
-// previous, no match, Escape), and the data files a window shows reloaded when the player saves them.
+// Ctrl+F in lists and panes, and the data files a window shows reloaded when the player saves them.
 class tst_FindFollow : public QObject {
     Q_OBJECT
 private slots:
@@ -125,7 +124,6 @@ void tst_FindFollow::inList() {
     for (int key : keys)
         TestSupport::press(QKeyCombination::fromCombined(key));
     QCOMPARE(form->List1->listIndex(), picked);
-    // A pick like any other: the detail box shows the found line.
     QCOMPARE(form->Text1->text(), form->List1->itemText(picked));
     QVERIFY(!bar->missed());
 

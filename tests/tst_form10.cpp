@@ -33,7 +33,6 @@ QString progress(int lines) {
     return QStringLiteral("載入文章第%1行中...").arg(lines);
 }
 
-// Articles n01.txt ... in the article folder, each one line naming itself.
 void writeNumbered(const ProgramFolder& folder, int count) {
     for (int i = 1; i <= count; ++i) {
         const QString title = QStringLiteral("n%1").arg(i, 2, 10, QLatin1Char('0'));
@@ -56,7 +55,6 @@ int chosen(const Form10* form) {
     return -1;
 }
 
-// Opens the window and lets the first article finish loading.
 Form10* openSettled(const QString& expectedLabel) {
     auto* form = FormBase::open<Form10>();
     [&] { QTRY_COMPARE(form->Label1->text(), expectedLabel); }();
@@ -149,7 +147,6 @@ void tst_Form10::paging() {
         QTest::mouseClick(c == u'+' ? form->Command1 : form->Command2, Qt::LeftButton);
     QCOMPARE(form->Frame1->title(), QStringLiteral("心得文章  第 %1 頁").arg(page));
     QCOMPARE(captions(form), titles);
-    // Paging touches the captions only.
     QCOMPARE(form->Text1->text(), text);
     QCOMPARE(form->Label1->text(), label);
     QCOMPARE(chosen(form), 0);
@@ -167,7 +164,6 @@ void tst_Form10::choosing() {
     QCOMPARE(captions(form).first(), QStringLiteral("n00."));
     QTRY_COMPARE(messages.texts(),
                  QStringList{QStringLiteral("找不到檔案\"心得文章\\n00..txt\",或檔案無內容")});
-    // The arrow key chooses and loads.
     TestSupport::press(Qt::Key_Right);
     QCOMPARE(chosen(form), 1);
     QTRY_COMPARE(form->Text1->text(), QStringLiteral("n01\r\n"));
@@ -185,9 +181,7 @@ void tst_Form10::choosing() {
     QCOMPARE(messages.messages.size(), 1);
 }
 
-// What players unpack into the article folder: a pipe is not listed (and freezes nothing), a name from a
-// Windows archive shows as its Chinese title and loads, a backslash stays inside the name, an "&" is
-// shown rather than taken as an access key.
+// What players unpack here: a pipe (not listed), a code page 950 name, a backslash, an "&" (no access key).
 void tst_Form10::oddNamesAndFiles() {
     ProgramFolder folder;
     const QByteArray articles =
@@ -218,8 +212,7 @@ void tst_Form10::oddNamesAndFiles() {
     QVERIFY(messages.messages.isEmpty());
 }
 
-// The window stays live while an article loads: paging touches only the captions, and a newer choice
-// wins at once; nothing of the older load arrives later.
+// The window stays live while an article loads; a newer choice wins and nothing of the older arrives.
 void tst_Form10::duringLoad() {
     ProgramFolder folder;
     folder.writeCp950(QStringLiteral("心得文章\\a00.txt"), numberedLines(200000));

@@ -51,7 +51,6 @@ private slots:
         // Found by fuzzing: Qt's UTF-8 decoding drops a byte-order mark at the start.
         QTest::newRow("starts with a byte-order mark") << "\xEF\xBB\xBFx"_ba << u"\uFEFFx"_s;
     }
-    // The loaders' and the article window's tests open files by such names.
     void namesKeepTheirBytes() {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, shown);
@@ -71,8 +70,7 @@ private slots:
         QTest::newRow("dangling link") << u"dangling"_s << OpenResult::Missing;
         QTest::newRow("larger than allowed") << u"large"_s << OpenResult::TooLarge;
     }
-    // A pipe with no writer would block an ordinary open for good; the refusal comes at once. The loaders'
-    // tests meet links to pipes and folders too.
+    // A pipe with no writer would block an ordinary open for good; the refusal comes at once.
     void onlyRegularFilesOpen() {
         QFETCH(QString, entry);
         QFETCH(OpenResult, result);

@@ -27,8 +27,7 @@
 using TestSupport::MessageRecorder;
 using TestSupport::ProgramFolder;
 
-// The reference windows: coordinates, synthesis and cooking lists, professions, skills, usage notes, and
-// the quest guide with its restriction codes and related pictures in the viewer.
+// The reference windows: coordinates, synthesis, cooking, professions, skills, usage notes, quests.
 class tst_Reference : public QObject {
     Q_OBJECT
 private slots:
@@ -110,7 +109,6 @@ void tst_Reference::coordinates() {
     QTest::mouseClick(form->Command3, Qt::LeftButton);
     QCOMPARE(form->List1->items(), QStringList{"村長家"});
     QCOMPARE(form->Text1->text(), QStringLiteral("廣場"));
-    // Tabbing into the new list is no pick.
     form->Text1->setFocus();
     TestSupport::press(Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), form->List1);
@@ -253,7 +251,6 @@ void tst_Reference::usageNotes() {
     QCOMPARE(FormBase::open<Form6>()->Text1->text(), text);
 }
 
-// The sample data shipped beside the program: every enabled button finds its file.
 void tst_Reference::shippedData() {
     Module1::setProgramFolder(qEnvironmentVariable("QMQUERY_SOURCE_DIR") + QStringLiteral("/data"));
     MessageRecorder messages;
@@ -361,7 +358,6 @@ void tst_Reference::whatAQuestClearsAndABandKeeps() {
     auto* form = FormBase::open<Form5>();
     QTest::mouseClick(form->Option5, Qt::LeftButton);
     QTest::mouseClick(form->Command1[0], Qt::LeftButton);
-    // A band switch leaves the quest shown last alone.
     QTest::mouseClick(form->Option1, Qt::LeftButton);
     QCOMPARE(form->Label1->text(), QStringLiteral("礦工限定"));
     QCOMPARE(form->Text1->text(), QStringLiteral("帽子\r\n"));

@@ -112,8 +112,7 @@ private slots:
     void initTestCase() { TestSupport::initApplication(); }
     void cleanup() { TestSupport::unloadAllForms(); }
 
-    // Without the game the viewer opens beside the program; only pictures are listed, only folders are places
-    // to go. The start-up picture shows once. The date boxes refuse typed, committed and dropped text.
+    // Opened without the game: beside the program, pictures and folders only, the start-up picture once.
     void folder() {
         FakeWine wine(false);
         TestSupport::ProgramFolder program;
@@ -221,8 +220,7 @@ private slots:
         QTest::newRow("png named .bmp: not offered") << Outcome{"b.bmp", picture(4, 4, "PNG")};
         // Each scan costs a pass over the picture: thousands would hold the decoder for seconds.
         QTest::newRow("20,000 scans") << Outcome{"s.jpg", JpegWriter::progressive(512, 512, 20000)};
-        // Changed once decoded ahead. Only regular files are opened, so nothing blocks; a loop of links is
-        // there but unreadable.
+        // Changed once decoded ahead: only regular files are opened; a loop of links cannot be read.
         const auto changed = [fine](const QString& message, Change change) {
             return Outcome{"b.bmp", fine, {}, message, std::move(change)};
         };
@@ -238,8 +236,7 @@ private slots:
             << changed(kFatal, [](auto& f) { return QFile::remove(f) && QFile::link(f, f); });
     }
 
-    // A picked neighbour, decoded ahead, shows at once as it is now, or a message says why not while the last
-    // picture stays; only a failure the viewer cannot explain closes it.
+    // A neighbour decoded ahead shows at once as it is now, or a message says why not.
     void outcomes() {
         QFETCH(Outcome, row);
         FakeWine wine(true, {{u"a.bmp"_s, picture(20)}, {row.name, row.bytes}, {u"z.bmp"_s, picture(40)}});
@@ -300,7 +297,6 @@ private slots:
         // A picture where the name would lead if it were split into folders, and one beside the odd one.
         FakeWine wine(true,
                       {{u"../a.bmp"_s, picture(99)}, {u"z.bmp"_s, picture(12)}, {u"new.bmp"_s, picture(21)}});
-        // Stands in for the program that opens files.
         const QString opens = wine.filePath(u"xdg-open"_s), record = wine.filePath(u"argv"_s);
         const QByteArray to = QFile::encodeName(record);
         QVERIFY(writeFile(opens, "#!/bin/sh\nprintf '%s\\n' \"$@\" >\"" + to + ".t\"; mv \"" + to +

@@ -16,8 +16,7 @@
 
 #include <memory>
 
-// What only a real desktop shows: window-manager frames, placement, focus and keyboard order. Runs on
-// Xvfb with openbox (scripts/with-desktop.sh); clicks and keys are real X events (XTEST, by xdotool).
+// What only a real desktop shows, on Xvfb with openbox; clicks and keys are real X events (xdotool).
 class tst_Desktop : public QObject {
     Q_OBJECT
 private slots:
@@ -51,7 +50,6 @@ void realClick(QWidget* w) {
              QStringLiteral("click"), QStringLiteral("1")});
 }
 
-// Key names as xdotool spells them, separated by blanks.
 void realKeys(const QString& keys) {
     xdotool(QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("20")} +
             keys.split(u' '));
