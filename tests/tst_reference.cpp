@@ -202,6 +202,7 @@ void tst_Reference::professions() {
     folder.writeCp950(QStringLiteral("職業\\格鬥士.txt"), QStringLiteral("格鬥士"));
     MessageRecorder messages;
     auto* form = FormBase::open<Form4>();
+    QVERIFY(std::all_of(form->Command.begin() + 1, form->Command.end(), [](QPushButton* b) { return b; }));
     QTest::mouseClick(form->Command[1], Qt::LeftButton);
     QCOMPARE(form->Text1->text(), QStringLiteral("劍士\r\n  縮排\r\n"));
     QTest::mouseClick(form->Command[4], Qt::LeftButton); // greyed
@@ -292,6 +293,7 @@ void tst_Reference::bands() {
     QVERIFY(form->Option1->isChecked());
     QVERIFY(form->Command2->isHidden());
     // Each band shows its own quests, filled from the first; the rest are greyed placeholders.
+    QCOMPARE(form->Command1[0]->window(), form); // inside the quest frame, not a window of its own
     QSet<QString> firsts;
     for (int n = 1; n <= 5; ++n) {
         QTest::mouseClick(option(form, n), Qt::LeftButton);

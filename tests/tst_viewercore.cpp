@@ -49,6 +49,7 @@ void tst_ViewerCore::header_data() {
         return b.leftJustified(54, '\0');
     };
     row("24-bit BMP complete", bmp(4, 2, 24), 78, "");
+    row("no rows, so nothing to miss", bmp(4, 0, 24), 54, "");
     row("one byte short", bmp(4, 2, 24), 77, "short");
     row("top-down rows short", bmp(4, -2, 24), 77, "short");
     row("3 wide: rows padded to 12", bmp(3, 2, 24), 77, "short");
