@@ -196,6 +196,11 @@ private slots:
         QCOMPARE(form->Dir1->path(), wine.shots());
         form->Drive1->setCurrentIndex(0);
         QCOMPARE(form->Dir1->path(), wine.filePath(u"drive_c"_s));
+        // The file list and the picture frame follow the window.
+        const QSize list = form->File1->size(), frame = form->Picture1->size();
+        form->resize(form->size() + QSize(60, 90));
+        QCOMPARE(form->File1->size(), list + QSize(0, 90));
+        QCOMPARE(form->Picture1->size(), frame + QSize(60, 90));
     }
 
     void outcomes_data() {
