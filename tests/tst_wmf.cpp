@@ -57,6 +57,7 @@ two by one inch at 1440 | placeable 0 0 2880 1440 1440 | s192,96
 offset box at 1000 | placeable 100 200 1100 700 1000 | s96,48
 rectangle | rectangle 10 20 40 30 | r10,20 r39,29 .9,20 .40,25 .25,19 .25,30
 outline keeps to its box | pen 0 1 0 red; select 3; rectangle 10 10 20 20 | r10,10 r19,19 .20,15 .15,20
+window extent scaled | 0x0410 1 1 100 1; rectangle 0 0 1 50 | r0,0 r99,49 .50,50
 window scales | org 100 100; ext 200 200; rectangle 140 120 200 140 | r20,10 r49,19 .19,15 .50,15 .30,20
 viewport moves | vporg 50 0; rectangle 0 0 10 10 | r50,0 r59,9 .0,0 .49,5 .60,5
 isotropic keeps aspect | mapmode 7; ext 200 100; rectangle 0 0 200 100 | r0,0 r99,49 .50,50
@@ -68,7 +69,7 @@ winding fills star centre | fillmode 2; polygon 5 50 0 79 90 3 35 97 35 21 90 | 
 poly-polygon | polypolygon 2 3 3 0 0 20 0 0 20 60 60 80 60 80 80 | r5,5 r75,65 .40,40 .15,15 .65,75
 pie: top-right quarter | pie 0 0 100 100 100 50 50 0 | r70,30 r60,45 .30,70 .30,30 .70,70
 chord | chord 0 0 100 100 100 50 50 0 | r85,15 .60,40 .30,70
-pattern fill | patblt 5 5 10 10 0xF00021 | r5,5 r14,14 .15,15 .4,4
+pattern fill | patblt 5 20 10 30 0xF00021 | r5,20 r14,49 .15,20 .4,20 .5,19 .5,50
 pixel; escapes, unknown records | escape 1 2; 0x7777; pixel 5 7 red | r5,7 .6,7 .5,8 .4,7
 restore brings brush back | save; brush 0 blue; select 3; restore -1; rectangle 0 0 9 9 | r5,5 .20,20
 delete; slot reused | delete 1; rectangle 0 0 5 5; brush 0 blue; select 1; rectangle 9 0 14 5 | r2,2 b11,2
@@ -148,6 +149,7 @@ font record short | 0x02FB 0 0 0 | refused
     row("bitmap header size 20", draw(0x0940, patched(0, 20)));
     row("bitmap wider than limit", draw(0x0F43, patched(5, 0x50))); // 20482 pixels
     row("bitmap with two planes", draw(0x0F43, patched(12, 2)));
+    row("bitmap of 65,536 colours", draw(0x0F43, patched(34, 1)));
     WmfWriter many = canvas();
     for (int i = 0; i < Wmf::maxRecords; ++i)
         many.raw(0x0102, WmfWriter::words({1}));
