@@ -60,7 +60,8 @@ outline keeps to its box | pen 0 1 0 red; select 3; rectangle 10 10 20 20 | r10,
 window extent scaled | 0x0410 1 1 100 1; rectangle 0 0 1 50 | r0,0 r99,49 .50,50
 window scales | org 100 100; ext 200 200; rectangle 140 120 200 140 | r20,10 r49,19 .19,15 .50,15 .30,20
 viewport moves | vporg 50 0; rectangle 0 0 10 10 | r50,0 r59,9 .0,0 .49,5 .60,5
-isotropic keeps aspect | mapmode 7; ext 200 100; rectangle 0 0 200 100 | r0,0 r99,49 .50,50
+isotropic keeps aspect | mapmode 7; mapmode 9; ext 200 100; rectangle 0 0 200 100 | r0,0 r99,49 .50,50
+anisotropic again | mapmode 7; mapmode 8; ext 200 100; rectangle 0 0 200 100 | r0,0 r99,99
 upward y axis | org 0 100; ext 100 -100; rectangle 0 0 20 10 | r0,99 r19,91 .0,0 .5,89
 ellipse | ellipse 0 0 100 50 | r50,25 r2,25 r50,2 .2,2 .97,47 .50,60
 rounded rectangle | roundrect 0 0 100 100 40 40 | r50,50 r2,50 r50,97 .1,1 .98,98
@@ -77,6 +78,7 @@ null brush | brush 1 blue; select 3; rectangle 0 0 9 9; patblt 50 50 9 9 0xF0002
 null pen | moveto 10 50; lineto 90 50 | .50,50
 move and line | pen 0 3 0 red; select 3; moveto 10 50; lineto 90 50 | r10,50 r50,50 r88,50 .50,46 .7,50 .93,50
 polyline | pen 0 3 0 red; select 3; polyline 3 10 10 90 10 90 90 | r50,10 r90,50 .50,50 .10,90
+two-point polyline, flat caps | pen 0x200 3 0 red; select 3; polyline 2 10 10 40 10 | r11,10 r39,10 .42,10 .8,10
 arc: not filled | pen 0 3 0 red; select 3; arc 10 10 90 90 90 50 50 10 | r78,22 r89,50 .22,78 .78,78 .80,35
 arc clockwise ends | pen 0 3 0 red; select 3; arc 10 10 90 90 50 10 90 50 | r22,22 r22,78 r77,77 .78,22
 text out, top left | text 10 10 HHH | i10,10,60,22
@@ -88,6 +90,7 @@ scaled font | placeable 0 0 500 500 480; ext 500 500; font -100 0; select 3; tex
 opaque mode boxes the text | bkcolor lime; bkmode 2; text 10 10 HH | g11,11 i10,10,40,22
 no box after a hatch | bkmode 2; brush 2 red; select 3; rectangle 0 80 9 89; bkmode 1; text 10 10 HH | .11,11
 box filled, text bare | bkcolor lime; exttext 10 10 2 50 50 70 70 x | g50,50 g69,69 .49,49 .70,70 .11,11
+one unit per inch | placeable 0 0 1 1 1 | s96,96
 zero units per inch | placeable 0 0 100 100 0 | refused
 zero width | placeable 0 0 0 50 96 | refused
 side over limit | placeable 0 0 32000 100 96 | refused
@@ -136,6 +139,8 @@ font record short | 0x02FB 0 0 0 | refused
     row("placeable header cut", badSum.left(12));
     row("standard header cut", canvas().bytes().left(10));
     row("header size field wrong", badHeader);
+    badHeader[2] = 9, badHeader[0] = 3;
+    row("header of an unknown type", badHeader);
     row("record size two words", canvas().raw(0x041B, QByteArray(8, '\0'), 2).bytes());
     row("record past end", canvas().raw(0x041B, QByteArray(8, '\0'), 200).bytes().chopped(6));
     row("record cut mid-header", canvas().bytes().chopped(6) + "\x05\x00"_ba);
