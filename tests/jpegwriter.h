@@ -1,7 +1,6 @@
 #pragma once
 
-// Grey progressive JPEGs for tests, the benchmark and fuzzing seeds. Each AC scan marks every block's band
-// empty in a few bytes yet costs the decoder a pass over every block, so a small file can hold thousands.
+// Grey progressive JPEGs for tests, benchmark and fuzzing: each AC scan is a few bytes but a full pass.
 
 #include <QByteArray>
 

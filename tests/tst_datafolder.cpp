@@ -16,8 +16,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Makes each entry under `root`: "a/" a folder, "a|" a pipe, "a>b" a link to b, and "a" a file holding its
-// own name.
+// Makes under `root`: "a/" a folder, "a|" a pipe, "a>b" a link to b, "a" a file holding its name.
 void make(const QString& root, const QStringList& entries) {
     for (const QString& entry : entries) {
         const QString path = root + u'/' + entry.section(u'>', 0, 0).remove(u'|');

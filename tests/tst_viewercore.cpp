@@ -15,9 +15,8 @@ private slots:
     void header();
 };
 
-// What a picture's header tells before it is decoded (the viewer's tests show what the player sees): the
-// scans of a JPEG (each a pass over the picture), a BMP too short for its rows, a size beyond the budget (in
-// millions of pixels, as the viewer's message gives it), or more pixels than a file that long can hold.
+// What a header tells before decoding: JPEG scans, a BMP too short for its rows, a size beyond the budget
+// (in millions of pixels, as the viewer's message gives it), more pixels than the file can hold.
 void tst_ViewerCore::header_data() {
     QTest::addColumn<QByteArray>("head");
     QTest::addColumn<QSize>("size");
