@@ -21,8 +21,7 @@ inline QByteArray progressive(int width, int height, int acScans) {
     const int blocks = ((width + 7) / 8) * ((height + 7) / 8);
     out += "\xFF\xDA\x00\x08\x01\x01\x00\x00\x00\x00"_ba + QByteArray(blocks / 8, '\0') +
            QByteArray(blocks % 8 ? 1 : 0, char(0xFF >> (blocks % 8)));
-    // AC scans: every band empty, in end-of-band runs of at most 2^15 - 1 blocks (EOBn: 2^n and n more
-    // bits), the last byte filled up with ones and a zero stuffed after each 0xFF byte.
+    // AC scans: all bands empty, in end-of-band runs of at most 2^15 - 1 blocks, 0xFF bytes stuffed.
     QByteArray bits, ac;
     for (int left = blocks, run = 0; left > 0; left -= run) {
         run = qMin(left, 32767);

@@ -10,7 +10,6 @@
 
 namespace TestSupport {
 
-// Records every message box and answers it; restores the real box when destroyed.
 class MessageRecorder {
 public:
     MessageRecorder();
@@ -24,7 +23,6 @@ public:
     [[nodiscard]] QStringList texts() const;
 };
 
-// A temporary program folder; restores the previous one when destroyed.
 class ProgramFolder {
 public:
     ProgramFolder() : previous_(Module1::programFolder()) { Module1::setProgramFolder(dir_.path()); }

@@ -25,10 +25,8 @@ template <class Window> Window* openWindow() {
     return QTest::qWaitForWindowActive(f) ? f : nullptr;
 }
 
-// Plays steps, one a word, on the window's controls named in them, each clicked first. "Lv=25" selects all
-// and types 25 over it (nothing after "=" deletes it); "a1^.333" pastes over all instead; "a3:Left,2"
-// presses the keys; "a2@2點3" commits that text by an input method; "a1~5" drops the text on the box,
-// unclicked; "Check1" alone only clicks.
+// Plays steps on the named controls, each clicked first: "Lv=25" types over all ("Lv=" deletes), "a1^.333"
+// pastes over all, "a3:Left,2" presses keys, "a2@2點3" commits by input method, "a1~5" drops, unclicked.
 bool play(const QWidget* window, const QString& steps) {
     static const QRegularExpression step(u"^(\\w+)(?:([=^:@~])(.*))?$"_s);
     for (const QString& word : steps.split(u' ', Qt::SkipEmptyParts)) {
@@ -61,8 +59,7 @@ bool play(const QWidget* window, const QString& steps) {
     return true;
 }
 
-// What the window shows, in the form of `expected`: the texts of the named controls in order, as far as
-// given, "_" for an empty one; or one control alone as "name: text".
+// The named controls' texts in order as far as `expected` goes ("_" for empty), or one as "name: text".
 QString shown(const QWidget* window, const QString& names, const QString& expected) {
     const bool one = expected.contains(u": "_s);
     const QStringList listed = one ? QStringList{expected.section(u": "_s, 0, 0)}
@@ -110,7 +107,6 @@ private slots:
         row("level 101", "Lv=101 a1=215 a2=215", "101 215 215 0 0 0 0 2170 665 471.5 84.5 106 14 250.5",
             u"等級有那麼高嗎～？"_s);
         row("level 101: the stat warning wins", "Lv=101 a1=216", "101 216 0 0 0 0 214 1748 236", u"體"_s);
-        // Two stats over half at once take a pasted negative; the later check is shown.
         row("速 checked after 體", "a3^-20 a1=16 a4=16", "1 16 _ -20 16 _ 18", u"速"_s);
         row("魔 checked last", "a1^-50 a2=16 a3=16 a4=16 a5=16", "1 -50 16 16 16 16 16", u"魔"_s);
         row("level 2, 3 to 7 opens the lookup", "Lv=2 a1=3 a2=4 a3=5 a4=6 a5=7", "2 3 4 5 6 7 9", {}, true);

@@ -149,7 +149,7 @@ void tst_EveryWindow::tabCyclesThroughEveryControl() {
                  QStringLiteral("》下一页》"));
 }
 
-// Where a picture of a widget has ink: the box around every pixel unlike its top-left corner's.
+// The box around every pixel of the widget's picture unlike its top-left corner.
 static QRect inkIn(QWidget* w, int rows) {
     const QImage image = w->grab().toImage();
     QRect ink;
@@ -178,7 +178,7 @@ void tst_EveryWindow::messageShowsUnderscores() {
     const QRect ink = inkIn(label, label->height());
     QVERIFY2(ink.isValid() && ink.bottom() + 2 < label->height(),
              qPrintable(QStringLiteral("ink down to row %1 of %2").arg(ink.bottom()).arg(label->height())));
-    QCOMPARE(box->button(QMessageBox::Yes)->text(), QStringLiteral("是(&Y)"));
+    QCOMPARE(box->button(QMessageBox::Yes)->text() + box->button(QMessageBox::No)->text(), u"是(&Y)否(&N)");
     const auto ok =
         Module1::makeMessageBox(QStringLiteral("x"), Module1::MsgButtons::Ok, Module1::MsgIcon::Exclamation);
     QCOMPARE(ok->button(QMessageBox::Ok)->text(), QStringLiteral("確定"));

@@ -127,7 +127,6 @@ void tst_FindFollow::inList() {
     QCOMPARE(form->Text1->text(), form->List1->itemText(picked));
     QVERIFY(!bar->missed());
 
-    // A query found nowhere colours the field and leaves the pick alone.
     TestSupport::type(QStringLiteral("9"));
     QVERIFY(bar->missed());
     QCOMPARE(form->List1->listIndex(), picked);

@@ -95,7 +95,6 @@ void tst_Form10::articleText_data() {
         << QStringLiteral("日誌.txt") << numberedLines(3000) << numberedLines(3000) << 3000;
 }
 
-// Opening loads the first article in name order; the label keeps the line count.
 void tst_Form10::articleText() {
     QFETCH(QString, name);
     QFETCH(QString, content);
@@ -173,7 +172,6 @@ void tst_Form10::choosing() {
     QCOMPARE(form->Text1->text(), QStringLiteral("n01\r\n"));
     QTest::mouseClick(form->Option1[1], Qt::LeftButton);
     QTRY_COMPARE(form->Text1->text(), QStringLiteral("n07\r\n"));
-    // A blank button changes the choice and nothing else.
     QTest::mouseClick(form->Option1[4], Qt::LeftButton);
     QCOMPARE(chosen(form), 4);
     QCOMPARE(form->Text1->text(), QStringLiteral("n07\r\n"));

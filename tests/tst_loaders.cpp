@@ -31,8 +31,7 @@ bool write(const QString& path, const QByteArray& bytes) {
 
 } // namespace
 
-// Reading files: names that keep their bytes, only regular files opened, the article list made of such
-// names, and the two loaders every window reads its data files through.
+// Reading files: names keeping their bytes, regular files only, the article list, the two loaders.
 class tst_Loaders : public QObject {
     Q_OBJECT
 private slots:
@@ -92,9 +91,8 @@ private slots:
         }
     }
 
-    // The article reader lists the visible files alone: case ignored, names equal but for case in a fixed
-    // order, "." before letters, Latin before Chinese, Chinese by strokes (一 1, 龍 16, 讀 22), then what
-    // code page 950 lacks, by code point. A title drops the last four characters, never half of one.
+    // Visible files only, case ignored, "." before letters, Latin before Chinese, Chinese by strokes (一 1,
+    // 龍 16, 讀 22), then by code point; a title drops the last four characters, never half of one.
     void articleList() {
         QTemporaryDir dir;
         for (const char16_t* name :

@@ -194,9 +194,15 @@ private slots:
                  QStringList{u"無法存取指定磁碟機，\r請確定系統已經連上該裝置。\rERROR: 裝置尚未就緒。"_s});
         QCOMPARE(messages.messages.first().icon, Module1::MsgIcon::Exclamation);
         QCOMPARE(form->Dir1->path(), wine.shots());
+        QDir().mkpath(wine.filePath(u"drive_c/sub"_s));
         form->Drive1->setCurrentIndex(0);
         QCOMPARE(form->Dir1->path(), wine.filePath(u"drive_c"_s));
-        // The file list and the picture frame follow the window.
+        const auto sub = form->Dir1->findItems(u"sub"_s, Qt::MatchEndsWith);
+        QVERIFY(sub.size() == 1);
+        const QPoint at = form->Dir1->visualItemRect(sub[0]).center();
+        QTest::mouseClick(form->Dir1->viewport(), Qt::LeftButton, {}, at); // a double click as it arrives
+        QTest::mouseDClick(form->Dir1->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(form->Dir1->path(), wine.filePath(u"drive_c/sub"_s));
         const QSize list = form->File1->size(), frame = form->Picture1->size();
         form->resize(form->size() + QSize(60, 90));
         QCOMPARE(form->File1->size(), list + QSize(0, 90));

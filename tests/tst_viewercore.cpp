@@ -2,8 +2,12 @@
 #include "core/JpegScans.h"
 #include "core/PictureBudget.h"
 #include "jpegwriter.h"
+#include "platform/Drives.h"
 
 #include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -11,12 +15,23 @@ using namespace Qt::StringLiterals;
 class tst_ViewerCore : public QObject {
     Q_OBJECT
 private slots:
+    void wineInHome();
     void header_data();
     void header();
 };
 
-// What a header tells before decoding: JPEG scans, a BMP too short for its rows, a size beyond the budget
-// (in millions of pixels, as the viewer's message gives it), more pixels than the file can hold.
+// What a header tells before decoding: JPEG scans, a BMP too short, beyond the budget, impossibly dense.
+// Without a Wine prefix named, drive C is the one in the player's home.
+void tst_ViewerCore::wineInHome() {
+    QTemporaryDir home;
+    QVERIFY(QDir().mkpath(home.filePath(u".wine/drive_c"_s)));
+    const QByteArray oldHome = qgetenv("HOME"), oldPrefix = qgetenv("WINEPREFIX");
+    qputenv("HOME", QFile::encodeName(home.path())), qunsetenv("WINEPREFIX");
+    const QString root = Platform::driveC().root;
+    qputenv("HOME", oldHome), qputenv("WINEPREFIX", oldPrefix); // empty is unset to the code
+    QCOMPARE(root, home.filePath(u".wine/drive_c"_s));
+}
+
 void tst_ViewerCore::header_data() {
     QTest::addColumn<QByteArray>("head");
     QTest::addColumn<QSize>("size");

@@ -16,9 +16,8 @@ WmfWriter canvas(const QString& calls = {}, int size = 100) {
     return WmfWriter().windowExt(size, size).add(setUp + u"textcolor blue; bkmode 1;"_s + calls);
 }
 
-// The first expectation the picture does not meet: "r10,20" red (g, b, w: green, blue, white) at a pixel,
-// ".9,20" nothing painted there, "s96,48" the picture's size, "i10,10,60,22" where the blue text's ink
-// lies (at least half blue: thin glyphs rarely reach the colour).
+// The first expectation unmet: "r10,20" red (g, b, w) at a pixel, ".9,20" nothing there, "s96,48" the size,
+// "i10,10,60,22" where the blue text's ink lies (half blue at least: thin glyphs rarely reach the colour).
 QString unmet(const QImage& image, const QString& expected) {
     const QHash<QChar, QRgb> rgb{{u'r', 0xFFFF0000}, {u'g', 0xFF00FF00}, {u'b', 0xFF0000FF}, {u'w', ~0u}};
     for (const QString& token : expected.split(u' ', Qt::SkipEmptyParts)) {
@@ -167,8 +166,7 @@ font record short | 0x02FB 0 0 0 | refused
     row("wide pen zigzag", canvas(u"pen 0 2000 0 blue; select 3"_s, 500).raw(0x0325, zigzag).bytes());
 }
 
-// What a metafile plays to, by itself and through Qt's image reading, which finds it by its content. A
-// refused file gives a reason, and reads as invalid data.
+// What a metafile plays to, alone and through Qt's image reading; a refused one reads as invalid data.
 void tst_Wmf::play() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, expected);

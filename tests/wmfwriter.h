@@ -32,10 +32,8 @@ public:
     }
     WmfWriter& windowExt(int x, int y) { return raw(0x020C, words({y, x})); }
 
-    // Records written as GDI calls, "brush 0 red; rectangle 0 0 10 10": numbers (over 16 bits: two words) or
-    // colour names in the call's order, which drawing records store backwards; counts as the record holds
-    // them. Also "placeable left top right bottom unitsPerInch", and in Big5 "font height charset",
-    // "text x y text", "exttext x y options [left top right bottom] text".
+    // GDI calls, "brush 0 red; rectangle 0 0 10 10", arguments in call order (drawing records store them
+    // backwards); also "placeable l t r b unitsPerInch", "font height charset", "text x y s", "exttext".
     WmfWriter& add(const QString& calls) {
         // Function numbers by name; 0x10000 marks records stored backwards.
         static const QHash<QString, int> codes{
