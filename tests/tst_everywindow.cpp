@@ -17,27 +17,6 @@
 #include <QTimer>
 #include <memory>
 
-// The main menu, and what every window shares: keyboard order, screen-reader names, captions, messages.
-class tst_EveryWindow : public QObject {
-    Q_OBJECT
-private slots:
-    void initTestCase();
-    void cleanup() { TestSupport::unloadAllForms(); }
-    void cleanupTestCase() { folder_.reset(); }
-
-    void tabCyclesThroughEveryControl_data() { windows_data(); }
-    void tabCyclesThroughEveryControl();
-    void frameCaptionsSitInsideTheBorder();
-    void messageShowsUnderscores();
-    void titleAndPages();
-    void openWindowsAreRaisedAndClosedOnesLoadAgain();
-    void closingMenuQuits(); // last: it runs the event loop to its end
-
-private:
-    static void windows_data();
-    std::unique_ptr<TestSupport::ProgramFolder> folder_;
-};
-
 namespace {
 
 // Opens a window as the player does, with its menu button (0: the menu itself); the window it opened.
@@ -59,96 +38,6 @@ FormBase* openFromMenu(int button) {
 
 } // namespace
 
-void tst_EveryWindow::initTestCase() {
-    TestSupport::initApplication();
-    // Every data file the windows load at opening is there, so no message box stands in the way.
-    folder_ = std::make_unique<TestSupport::ProgramFolder>();
-    folder_->writeCp950(QStringLiteral("合成表.txt"), QStringLiteral("甲\r\n乙\r\n"));
-    folder_->writeCp950(QStringLiteral("料理藥品.txt"), QStringLiteral("丙\r\n"));
-    folder_->writeCp950(QStringLiteral("心得文章/一.txt"), QStringLiteral("文\r\n"));
-}
-
-void tst_EveryWindow::windows_data() {
-    QTest::addColumn<int>("button");
-    QTest::addColumn<QString>("window");
-    QTest::newRow("menu") << 0 << "Form1";
-    QTest::newRow("coordinates") << 1 << "Form2";
-    QTest::newRow("synthesis") << 2 << "Form3";
-    QTest::newRow("professions") << 3 << "Form4";
-    QTest::newRow("quests") << 4 << "Form5";
-    QTest::newRow("usage") << 5 << "Form6";
-    QTest::newRow("cooking") << 6 << "Form7";
-    QTest::newRow("skills") << 7 << "Form8";
-    QTest::newRow("stats") << 12 << "frmcalc";
-    QTest::newRow("experience") << 13 << "Form9";
-    QTest::newRow("articles") << 14 << "Form10";
-    QTest::newRow("viewer") << 20 << "showpic";
-}
-
-// Every menu button opens its window, where Tab goes round every control and Shift+Tab back.
-void tst_EveryWindow::tabCyclesThroughEveryControl() {
-    QFETCH(int, button);
-    QFETCH(QString, window);
-    FormBase* form = openFromMenu(button);
-    QVERIFY(form);
-    QCOMPARE(form->objectName(), window);
-    form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(form));
-    QTest::qWait(20); // windows that choose their first item do so once shown
-    QWidget* first = QApplication::focusWidget();
-    QVERIFY(first && first->window() == form);
-    QHash<TextBox*, QString> before;
-    for (TextBox* box : form->findChildren<TextBox*>())
-        before[box] = box->text();
-
-    QList<QWidget*> forward{first};
-    for (int i = 0; i < 80; ++i) {
-        TestSupport::press(Qt::Key_Tab);
-        if (QApplication::focusWidget() == first)
-            break;
-        QVERIFY2(!forward.contains(QApplication::focusWidget()),
-                 qPrintable(QStringLiteral("Tab is stuck at ") + QApplication::focusWidget()->objectName()));
-        forward.append(QApplication::focusWidget());
-    }
-    QCOMPARE(QApplication::focusWidget(), first);
-    QList<QWidget*> backward{first};
-    for (qsizetype i = 1; i < forward.size(); ++i) {
-        TestSupport::press(Qt::ShiftModifier | Qt::Key_Backtab);
-        backward.prepend(QApplication::focusWidget());
-    }
-    backward.removeLast();
-    backward.prepend(first);
-    QCOMPARE(backward, forward);
-
-    // Every text box is on the way, and none took a tab character.
-    for (TextBox* box : form->findChildren<TextBox*>()) {
-        if (box->isVisibleTo(form) && box->isEnabled())
-            QVERIFY2(forward.contains(box), qPrintable(box->objectName()));
-        QCOMPARE(box->text(), before[box]);
-    }
-    // A title, and no push button covering another (design edges may share a pixel or two).
-    QVERIFY(!form->windowTitle().isEmpty());
-    const auto buttons = form->findChildren<QPushButton*>();
-    for (const QPushButton* a : buttons)
-        for (const QPushButton* b : buttons) {
-            const QRect both = a->geometry() & b->geometry();
-            QVERIFY2(a == b || a->parent() != b->parent() || !a->isVisible() || !b->isVisible() ||
-                         both.width() <= 2 || both.height() <= 2,
-                     qPrintable(a->objectName() + QStringLiteral(" covers ") + b->objectName()));
-        }
-    // Captions wrapped for looks (the menu's tall page buttons) still read as one line.
-    for (QWidget* w : form->findChildren<QWidget*>()) {
-        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
-        if (!a || a->role() == QAccessible::EditableText)
-            continue;
-        const QString name = a->text(QAccessible::Name);
-        QVERIFY2(!name.contains(u'\n'), qPrintable(w->objectName() + QStringLiteral(": ") + name));
-    }
-    if (auto* menu = qobject_cast<Form1*>(form))
-        QCOMPARE(QAccessible::queryAccessibleInterface(menu->Command[10])->text(QAccessible::Name),
-                 QStringLiteral("》下一页》"));
-}
-
 // The box around every pixel of the widget's picture unlike its top-left corner.
 static QRect inkIn(QWidget* w, int rows) {
     const QImage image = w->grab().toImage();
@@ -160,77 +49,183 @@ static QRect inkIn(QWidget* w, int rows) {
     return ink;
 }
 
-void tst_EveryWindow::frameCaptionsSitInsideTheBorder() {
-    auto* menu = FormBase::open<Form1>();
-    QVERIFY(QTest::qWaitForWindowExposed(menu));
-    // The caption's first stroke stands clear of the frame's left edge, where the window's edge is.
-    const QRect ink = inkIn(menu->Frame1, menu->Frame1->fontMetrics().height() / 2);
-    QVERIFY2(ink.left() >= 4, qPrintable(QStringLiteral("caption ink from x = %1").arg(ink.left())));
-}
+// The main menu, and what every window shares: keyboard order, screen-reader names, captions, messages.
+class tst_EveryWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        TestSupport::initApplication();
+        // Every data file the windows load at opening is there, so no message box stands in the way.
+        folder_ = std::make_unique<TestSupport::ProgramFolder>();
+        folder_->writeCp950(QStringLiteral("合成表.txt"), QStringLiteral("甲\r\n乙\r\n"));
+        folder_->writeCp950(QStringLiteral("料理藥品.txt"), QStringLiteral("丙\r\n"));
+        folder_->writeCp950(QStringLiteral("心得文章/一.txt"), QStringLiteral("文\r\n"));
+    }
 
-void tst_EveryWindow::messageShowsUnderscores() {
-    // The last line of a message keeps room below it: a Ming face draws "_" under its stated descent.
-    const auto box = Module1::makeMessageBox(QStringLiteral("刪除檔案:\"qm020315_031.bmp\"?"),
-                                             Module1::MsgButtons::YesNo, Module1::MsgIcon::Question);
-    box->show();
-    auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
-    QVERIFY(label);
-    const QRect ink = inkIn(label, label->height());
-    QVERIFY2(ink.isValid() && ink.bottom() + 2 < label->height(),
-             qPrintable(QStringLiteral("ink down to row %1 of %2").arg(ink.bottom()).arg(label->height())));
-    QCOMPARE(box->button(QMessageBox::Yes)->text() + box->button(QMessageBox::No)->text(), u"是(&Y)否(&N)");
-    const auto ok =
-        Module1::makeMessageBox(QStringLiteral("x"), Module1::MsgButtons::Ok, Module1::MsgIcon::Exclamation);
-    QCOMPARE(ok->button(QMessageBox::Ok)->text(), QStringLiteral("確定"));
-    QCOMPARE(ok->icon(), QMessageBox::Warning);
-}
+    void cleanup() { TestSupport::unloadAllForms(); }
+    void cleanupTestCase() { folder_.reset(); }
 
-void tst_EveryWindow::titleAndPages() {
-    auto* menu = FormBase::open<Form1>();
-    QCOMPARE(menu->windowTitle(), QStringLiteral("资料查询器    版本:1.0.116"));
-    QVERIFY(menu->Frame1->title().endsWith(QStringLiteral("  第1頁")));
-    QVERIFY(menu->Frame2->title().endsWith(QStringLiteral("  第2頁")));
-    QVERIFY(menu->Frame1->isVisible() && !menu->Frame2->isVisible());
-    QTest::mouseClick(menu->Command[10], Qt::LeftButton);
-    QVERIFY(!menu->Frame1->isVisible() && menu->Frame2->isVisible());
-    const auto windows = QApplication::topLevelWidgets().size();
-    for (int n = 15; n <= 19; ++n)
-        QTest::mouseClick(menu->Command[n], Qt::LeftButton);
-    QVERIFY(!menu->Command[8]->isEnabled() && !menu->Command[9]->isEnabled());
-    QCOMPARE(QApplication::topLevelWidgets().size(), windows);
-    QTest::mouseClick(menu->Command[11], Qt::LeftButton);
-    QVERIFY(menu->Frame1->isVisible() && !menu->Frame2->isVisible());
-}
+    void tabCyclesThroughEveryControl_data() { windows_data(); }
 
-void tst_EveryWindow::openWindowsAreRaisedAndClosedOnesLoadAgain() {
-    auto* menu = FormBase::open<Form1>();
-    QTest::mouseClick(menu->Command[1], Qt::LeftButton);
-    auto* lookup = FormBase::existing<Form2>();
-    lookup->List1->setItems({"kept"});
-    QTest::mouseClick(menu->Command[1], Qt::LeftButton);
-    QCOMPARE(FormBase::existing<Form2>(), lookup);
-    QCOMPARE(lookup->List1->listCount(), 1);
-    lookup->move(0, 0);
-    lookup->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!FormBase::existing<Form2>());
-    QTest::mouseClick(menu->Command[1], Qt::LeftButton);
-    auto* again = FormBase::existing<Form2>();
-    QVERIFY(again && again->isVisible());
-    QCOMPARE(again->List1->listCount(), 0);
-    QVERIFY(again->pos() != QPoint(0, 0)); // placed again
-}
+    // Every menu button opens its window, where Tab goes round every control and Shift+Tab back.
+    void tabCyclesThroughEveryControl() {
+        QFETCH(int, button);
+        QFETCH(QString, window);
+        FormBase* form = openFromMenu(button);
+        QVERIFY(form);
+        QCOMPARE(form->objectName(), window);
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QTest::qWait(20); // windows that choose their first item do so once shown
+        QWidget* first = QApplication::focusWidget();
+        QVERIFY(first && first->window() == form);
+        QHash<TextBox*, QString> before;
+        for (TextBox* box : form->findChildren<TextBox*>())
+            before[box] = box->text();
 
-void tst_EveryWindow::closingMenuQuits() {
-    auto* menu = FormBase::open<Form1>();
-    QTest::mouseClick(menu->Command[1], Qt::LeftButton);
-    QTest::mouseClick(menu->Command[5], Qt::LeftButton);
-    QTimer::singleShot(0, menu, [menu] { menu->close(); });
-    // If closing the menu did not quit, this guard ends the loop with a failing code.
-    QTimer::singleShot(5000, [] { QCoreApplication::exit(7); });
-    QCOMPARE(QCoreApplication::exec(), 0);
-    QVERIFY(!FormBase::existing<Form2>() && !FormBase::existing<Form6>() && !FormBase::existing<Form1>());
-}
+        QList<QWidget*> forward{first};
+        for (int i = 0; i < 80; ++i) {
+            TestSupport::press(Qt::Key_Tab);
+            if (QApplication::focusWidget() == first)
+                break;
+            QVERIFY2(
+                !forward.contains(QApplication::focusWidget()),
+                qPrintable(QStringLiteral("Tab is stuck at ") + QApplication::focusWidget()->objectName()));
+            forward.append(QApplication::focusWidget());
+        }
+        QCOMPARE(QApplication::focusWidget(), first);
+        QList<QWidget*> backward{first};
+        for (qsizetype i = 1; i < forward.size(); ++i) {
+            TestSupport::press(Qt::ShiftModifier | Qt::Key_Backtab);
+            backward.prepend(QApplication::focusWidget());
+        }
+        backward.removeLast();
+        backward.prepend(first);
+        QCOMPARE(backward, forward);
+
+        // Every text box is on the way, and none took a tab character.
+        for (TextBox* box : form->findChildren<TextBox*>()) {
+            if (box->isVisibleTo(form) && box->isEnabled())
+                QVERIFY2(forward.contains(box), qPrintable(box->objectName()));
+            QCOMPARE(box->text(), before[box]);
+        }
+        // A title, and no push button covering another (design edges may share a pixel or two).
+        QVERIFY(!form->windowTitle().isEmpty());
+        const auto buttons = form->findChildren<QPushButton*>();
+        for (const QPushButton* a : buttons)
+            for (const QPushButton* b : buttons) {
+                const QRect both = a->geometry() & b->geometry();
+                QVERIFY2(a == b || a->parent() != b->parent() || !a->isVisible() || !b->isVisible() ||
+                             both.width() <= 2 || both.height() <= 2,
+                         qPrintable(a->objectName() + QStringLiteral(" covers ") + b->objectName()));
+            }
+        // Captions wrapped for looks (the menu's tall page buttons) still read as one line.
+        for (QWidget* w : form->findChildren<QWidget*>()) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            if (!a || a->role() == QAccessible::EditableText)
+                continue;
+            const QString name = a->text(QAccessible::Name);
+            QVERIFY2(!name.contains(u'\n'), qPrintable(w->objectName() + QStringLiteral(": ") + name));
+        }
+        if (auto* menu = qobject_cast<Form1*>(form))
+            QCOMPARE(QAccessible::queryAccessibleInterface(menu->Command[10])->text(QAccessible::Name),
+                     QStringLiteral("》下一页》"));
+    }
+
+    void frameCaptionsSitInsideTheBorder() {
+        auto* menu = FormBase::open<Form1>();
+        QVERIFY(QTest::qWaitForWindowExposed(menu));
+        // The caption's first stroke stands clear of the frame's left edge, where the window's edge is.
+        const QRect ink = inkIn(menu->Frame1, menu->Frame1->fontMetrics().height() / 2);
+        QVERIFY2(ink.left() >= 4, qPrintable(QStringLiteral("caption ink from x = %1").arg(ink.left())));
+    }
+
+    void messageShowsUnderscores() {
+        // The last line of a message keeps room below it: a Ming face draws "_" under its stated descent.
+        const auto box = Module1::makeMessageBox(QStringLiteral("刪除檔案:\"qm020315_031.bmp\"?"),
+                                                 Module1::MsgButtons::YesNo, Module1::MsgIcon::Question);
+        box->show();
+        auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        QVERIFY(label);
+        const QRect ink = inkIn(label, label->height());
+        QVERIFY2(
+            ink.isValid() && ink.bottom() + 2 < label->height(),
+            qPrintable(QStringLiteral("ink down to row %1 of %2").arg(ink.bottom()).arg(label->height())));
+        QCOMPARE(box->button(QMessageBox::Yes)->text() + box->button(QMessageBox::No)->text(),
+                 u"是(&Y)否(&N)");
+        const auto ok = Module1::makeMessageBox(QStringLiteral("x"), Module1::MsgButtons::Ok,
+                                                Module1::MsgIcon::Exclamation);
+        QCOMPARE(ok->button(QMessageBox::Ok)->text(), QStringLiteral("確定"));
+        QCOMPARE(ok->icon(), QMessageBox::Warning);
+    }
+
+    void titleAndPages() {
+        auto* menu = FormBase::open<Form1>();
+        QCOMPARE(menu->windowTitle(), QStringLiteral("资料查询器    版本:1.0.116"));
+        QVERIFY(menu->Frame1->title().endsWith(QStringLiteral("  第1頁")));
+        QVERIFY(menu->Frame2->title().endsWith(QStringLiteral("  第2頁")));
+        QVERIFY(menu->Frame1->isVisible() && !menu->Frame2->isVisible());
+        QTest::mouseClick(menu->Command[10], Qt::LeftButton);
+        QVERIFY(!menu->Frame1->isVisible() && menu->Frame2->isVisible());
+        const auto windows = QApplication::topLevelWidgets().size();
+        for (int n = 15; n <= 19; ++n)
+            QTest::mouseClick(menu->Command[n], Qt::LeftButton);
+        QVERIFY(!menu->Command[8]->isEnabled() && !menu->Command[9]->isEnabled());
+        QCOMPARE(QApplication::topLevelWidgets().size(), windows);
+        QTest::mouseClick(menu->Command[11], Qt::LeftButton);
+        QVERIFY(menu->Frame1->isVisible() && !menu->Frame2->isVisible());
+    }
+
+    void openWindowsAreRaisedAndClosedOnesLoadAgain() {
+        auto* menu = FormBase::open<Form1>();
+        QTest::mouseClick(menu->Command[1], Qt::LeftButton);
+        auto* lookup = FormBase::existing<Form2>();
+        lookup->List1->setItems({"kept"});
+        QTest::mouseClick(menu->Command[1], Qt::LeftButton);
+        QCOMPARE(FormBase::existing<Form2>(), lookup);
+        QCOMPARE(lookup->List1->listCount(), 1);
+        lookup->move(0, 0);
+        lookup->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!FormBase::existing<Form2>());
+        QTest::mouseClick(menu->Command[1], Qt::LeftButton);
+        auto* again = FormBase::existing<Form2>();
+        QVERIFY(again && again->isVisible());
+        QCOMPARE(again->List1->listCount(), 0);
+        QVERIFY(again->pos() != QPoint(0, 0)); // placed again
+    }
+
+    void closingMenuQuits() { // last: it runs the event loop to its end
+        auto* menu = FormBase::open<Form1>();
+        QTest::mouseClick(menu->Command[1], Qt::LeftButton);
+        QTest::mouseClick(menu->Command[5], Qt::LeftButton);
+        QTimer::singleShot(0, menu, [menu] { menu->close(); });
+        // If closing the menu did not quit, this guard ends the loop with a failing code.
+        QTimer::singleShot(5000, [] { QCoreApplication::exit(7); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(!FormBase::existing<Form2>() && !FormBase::existing<Form6>() && !FormBase::existing<Form1>());
+    }
+
+private:
+    static void windows_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("window");
+        QTest::newRow("menu") << 0 << "Form1";
+        QTest::newRow("coordinates") << 1 << "Form2";
+        QTest::newRow("synthesis") << 2 << "Form3";
+        QTest::newRow("professions") << 3 << "Form4";
+        QTest::newRow("quests") << 4 << "Form5";
+        QTest::newRow("usage") << 5 << "Form6";
+        QTest::newRow("cooking") << 6 << "Form7";
+        QTest::newRow("skills") << 7 << "Form8";
+        QTest::newRow("stats") << 12 << "frmcalc";
+        QTest::newRow("experience") << 13 << "Form9";
+        QTest::newRow("articles") << 14 << "Form10";
+        QTest::newRow("viewer") << 20 << "showpic";
+    }
+
+    std::unique_ptr<TestSupport::ProgramFolder> folder_;
+};
 
 QTEST_MAIN(tst_EveryWindow)
 #include "tst_everywindow.moc"

@@ -21,27 +21,6 @@
 using TestSupport::MessageRecorder;
 using TestSupport::ProgramFolder;
 
-// Ctrl+F in lists and panes, and the data files a window shows reloaded when the player saves them.
-class tst_FindFollow : public QObject {
-    Q_OBJECT
-private slots:
-    void initTestCase() { TestSupport::initApplication(); }
-    void cleanup() { TestSupport::unloadAllForms(); }
-
-    void folding_data();
-    void folding();
-    void inList_data();
-    void inList();
-    void inPane();
-    void foundItemIsShown();
-    void layoutComesBack();
-    void savesAreShown_data();
-    void savesAreShown();
-    void halfWrittenSaveIsNotShown();
-    void paneKeepsItsPlace_data();
-    void paneKeepsItsPlace();
-};
-
 namespace {
 
 FindBar* openFind(FormBase* form) {
@@ -72,223 +51,232 @@ void save(const QString& path, const QByteArray& bytes, Save how) {
 
 Q_DECLARE_METATYPE(Save)
 
-void tst_FindFollow::folding_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("query");
-    QTest::addColumn<bool>("found");
-    const auto row = [](const char* name, const char* text, const char* query, bool found) {
-        QTest::newRow(name) << QString::fromUtf8(text) << QString::fromUtf8(query) << found;
-    };
-    row("letter case", "短劍 Lv10", "lV10", true);
-    row("full-width text, half-width query", "鐵礦石ｘ２　Ｌｖ３", "x2 lv3", true);
-    row("half-width text, full-width query", "Lv3 (東 281)", "ＬＶ３　（東", true);
-    row("no fold across other letters", "Éa", "éa", false);
-    row("not there", "木材x1", "x2", false);
-}
+// Ctrl+F in lists and panes, and the data files a window shows reloaded when the player saves them.
+class tst_FindFollow : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { TestSupport::initApplication(); }
+    void cleanup() { TestSupport::unloadAllForms(); }
 
-void tst_FindFollow::folding() {
-    QFETCH(QString, text);
-    QFETCH(QString, query);
-    QFETCH(bool, found);
-    // From no current item, or past either end, the search still covers every item once.
-    for (const int start : {-1, 0, 2})
-        for (const bool forward : {true, false})
-            QCOMPARE(Find::findItem({QStringLiteral("other"), text}, query, start, forward) == 1, found);
-    QTextDocument doc(text);
-    const QRegularExpression pattern(Find::pattern(query));
-    QCOMPARE(!doc.find(pattern, 0, QTextDocument::FindCaseSensitively).isNull(), found);
-}
+    void folding_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<bool>("found");
+        const auto row = [](const char* name, const char* text, const char* query, bool found) {
+            QTest::newRow(name) << QString::fromUtf8(text) << QString::fromUtf8(query) << found;
+        };
+        row("letter case", "短劍 Lv10", "lV10", true);
+        row("full-width text, half-width query", "鐵礦石ｘ２　Ｌｖ３", "x2 lv3", true);
+        row("half-width text, full-width query", "Lv3 (東 281)", "ＬＶ３　（東", true);
+        row("no fold across other letters", "Éa", "éa", false);
+        row("not there", "木材x1", "x2", false);
+    }
 
-void tst_FindFollow::inList_data() {
-    QTest::addColumn<QList<int>>("keys"); // after typing "lv1"
-    QTest::addColumn<int>("picked");
-    const int next = Qt::Key_Return, again = Qt::Key_F3;
-    const int back = (Qt::ShiftModifier | Qt::Key_Return).toCombined();
-    QTest::newRow("typing finds the first") << QList<int>{} << 1;
-    QTest::newRow("Enter finds the next") << QList<int>{next} << 3;
-    QTest::newRow("F3 as well, wrapping at the end") << QList<int>{again, again} << 1;
-    QTest::newRow("Shift+Enter wraps back from the first") << QList<int>{back} << 3;
-}
+    void folding() {
+        QFETCH(QString, text);
+        QFETCH(QString, query);
+        QFETCH(bool, found);
+        // From no current item, or past either end, the search still covers every item once.
+        for (const int start : {-1, 0, 2})
+            for (const bool forward : {true, false})
+                QCOMPARE(Find::findItem({QStringLiteral("other"), text}, query, start, forward) == 1, found);
+        QTextDocument doc(text);
+        const QRegularExpression pattern(Find::pattern(query));
+        QCOMPARE(!doc.find(pattern, 0, QTextDocument::FindCaseSensitively).isNull(), found);
+    }
 
-void tst_FindFollow::inList() {
-    QFETCH(QList<int>, keys);
-    QFETCH(int, picked);
-    ProgramFolder folder;
-    folder.writeCp950(QStringLiteral("合成表.txt"),
-                      QStringLiteral("武器 材料\r\n短劍 Ｌｖ１\r\n長劍 Lv3\r\n斧 LV12\r\n"));
-    auto* form = FormBase::open<Form3>();
-    FindBar* bar = openFind(form);
-    QVERIFY(bar);
-    QCOMPARE(QAccessible::queryAccessibleInterface(bar)->text(QAccessible::Name), QStringLiteral("尋找"));
-    TestSupport::type(QStringLiteral("lv1"));
-    for (int key : keys)
-        TestSupport::press(QKeyCombination::fromCombined(key));
-    QCOMPARE(form->List1->listIndex(), picked);
-    QCOMPARE(form->Text1->text(), form->List1->itemText(picked));
-    QVERIFY(!bar->missed());
+    void inList_data() {
+        QTest::addColumn<QList<int>>("keys"); // after typing "lv1"
+        QTest::addColumn<int>("picked");
+        const int next = Qt::Key_Return, again = Qt::Key_F3;
+        const int back = (Qt::ShiftModifier | Qt::Key_Return).toCombined();
+        QTest::newRow("typing finds the first") << QList<int>{} << 1;
+        QTest::newRow("Enter finds the next") << QList<int>{next} << 3;
+        QTest::newRow("F3 as well, wrapping at the end") << QList<int>{again, again} << 1;
+        QTest::newRow("Shift+Enter wraps back from the first") << QList<int>{back} << 3;
+    }
 
-    TestSupport::type(QStringLiteral("9"));
-    QVERIFY(bar->missed());
-    QCOMPARE(form->List1->listIndex(), picked);
+    void inList() {
+        QFETCH(QList<int>, keys);
+        QFETCH(int, picked);
+        ProgramFolder folder;
+        folder.writeCp950(QStringLiteral("合成表.txt"),
+                          QStringLiteral("武器 材料\r\n短劍 Ｌｖ１\r\n長劍 Lv3\r\n斧 LV12\r\n"));
+        auto* form = FormBase::open<Form3>();
+        FindBar* bar = openFind(form);
+        QVERIFY(bar);
+        QCOMPARE(QAccessible::queryAccessibleInterface(bar)->text(QAccessible::Name), QStringLiteral("尋找"));
+        TestSupport::type(QStringLiteral("lv1"));
+        for (int key : keys)
+            TestSupport::press(QKeyCombination::fromCombined(key));
+        QCOMPARE(form->List1->listIndex(), picked);
+        QCOMPARE(form->Text1->text(), form->List1->itemText(picked));
+        QVERIFY(!bar->missed());
 
-    // Escape gives the focus back (to the detail box, where it was); the found line stays picked.
-    TestSupport::press(Qt::Key_Escape);
-    QVERIFY(bar->isHidden());
-    QCOMPARE(QApplication::focusWidget(), form->Text1);
-    QCOMPARE(form->List1->listIndex(), picked);
-}
+        TestSupport::type(QStringLiteral("9"));
+        QVERIFY(bar->missed());
+        QCOMPARE(form->List1->listIndex(), picked);
 
-void tst_FindFollow::inPane() {
-    ProgramFolder folder;
-    folder.writeCp950(QStringLiteral("職業\\劍士.txt"),
-                      QStringLiteral("劍士\r\n攻擊 ＨＰ高\r\n技能 hp回復\r\n"));
-    auto* form = FormBase::open<Form4>();
-    QTest::mouseClick(form->Command[1], Qt::LeftButton);
-    form->Text1->setFocus();
-    FindBar* bar = openFind(form);
-    QVERIFY(bar);
-    TestSupport::type(QStringLiteral("Hp"));
-    QCOMPARE(form->Text1->textCursor().selectedText(), QStringLiteral("ＨＰ"));
-    TestSupport::press(Qt::Key_F3);
-    TestSupport::press(Qt::Key_F3); // wraps
-    QCOMPARE(form->Text1->textCursor().selectedText(), QStringLiteral("ＨＰ"));
-    TestSupport::press(Qt::ShiftModifier | Qt::Key_F3); // wraps back
-    QCOMPARE(form->Text1->textCursor().selectedText(), QStringLiteral("hp"));
-    const int at = form->Text1->textCursor().selectionStart();
-    TestSupport::type(QStringLiteral("x"));
-    QVERIFY(bar->missed());
-    QCOMPARE(form->Text1->textCursor().selectionStart(), at);
-    TestSupport::press(Qt::Key_Escape);
-    QCOMPARE(QApplication::focusWidget(), form->Text1);
-    QCOMPARE(form->Text1->textCursor().selectedText(), QStringLiteral("hp"));
-}
+        // Escape gives the focus back (to the detail box, where it was); the found line stays picked.
+        TestSupport::press(Qt::Key_Escape);
+        QVERIFY(bar->isHidden());
+        QCOMPARE(QApplication::focusWidget(), form->Text1);
+        QCOMPARE(form->List1->listIndex(), picked);
+    }
 
-// Far down a long list the found item is scrolled into view; Chinese arrives from the input method.
-void tst_FindFollow::foundItemIsShown() {
-    ProgramFolder folder;
-    QString text;
-    for (int i = 0; i < 300; ++i)
-        text += QStringLiteral("材料%1\r\n").arg(i);
-    folder.writeCp950(QStringLiteral("合成表.txt"), text + QStringLiteral("目標\r\n"));
-    auto* form = FormBase::open<Form3>();
-    QVERIFY(openFind(form));
-    TestSupport::commit(QStringLiteral("目標"));
-    QCOMPARE(form->List1->listIndex(), 300);
-    const QRect row = form->List1->visualRect(form->List1->model()->index(300, 0));
-    QVERIFY(form->List1->viewport()->rect().contains(row.center()));
-}
-
-// While the field is open the window's controls make room for it; closed, the design's layout is back.
-void tst_FindFollow::layoutComesBack() {
-    ProgramFolder folder;
-    folder.writeCp950(QStringLiteral("合成表.txt"), QStringLiteral("甲\r\n"));
-    folder.writeCp950(QStringLiteral("芙蕾雅島.txt"), QStringLiteral("乙\r\n"));
-    auto* lists = FormBase::open<Form3>();
-    auto* lookup = FormBase::open<Form2>();
-    const QRect list = lists->List1->geometry();
-    const QSize lookupSize = lookup->size();
-    const QRect lookupList = lookup->List1->geometry();
-
-    FindBar* bar = openFind(lists);
-    QVERIFY(bar);
-    QCOMPARE(lists->List1->geometry().height(), list.height() - bar->height());
-    QCOMPARE(bar->geometry().bottom(), lists->height() - 1);
-    TestSupport::press(Qt::Key_Escape);
-    QCOMPARE(lists->List1->geometry(), list);
-
-    // A window whose controls keep their places grows for the field instead.
-    bar = openFind(lookup);
-    QVERIFY(bar);
-    QCOMPARE(lookup->height(), lookupSize.height() + bar->height());
-    QCOMPARE(lookup->List1->geometry(), lookupList);
-    QVERIFY(bar->geometry().top() >= Twips::px(4095));
-    TestSupport::press(Qt::Key_Escape);
-    QCOMPARE(lookup->size(), lookupSize);
-}
-
-void tst_FindFollow::savesAreShown_data() {
-    QTest::addColumn<Save>("how");
-    QTest::newRow("written in place") << Save::InPlace;
-    QTest::newRow("new file renamed over the old") << Save::RenamedOver;
-    QTest::newRow("deleted, then made again") << Save::DeletedAndMadeAgain;
-}
-
-// The list is read again as the region button would; the picked entry stays picked where it now is.
-void tst_FindFollow::savesAreShown() {
-    QFETCH(Save, how);
-    ProgramFolder folder;
-    const QString path =
-        folder.writeCp950(QStringLiteral("芙蕾雅島.txt"), QStringLiteral("港口\r\n廣場\r\n"));
-    MessageRecorder messages;
-    auto* form = FormBase::open<Form2>();
-    QTest::mouseClick(form->Command1, Qt::LeftButton);
-    form->List1->setListIndex(1);
-    save(path, TestSupport::toCp950(QStringLiteral("新地點\r\n港口\r\n門口\r\n廣場 (5,6)\r\n廣場\r\n")), how);
-    QTRY_COMPARE(form->List1->listCount(), 5);
-    QCOMPARE(form->List1->listIndex(), 4);
-    QCOMPARE(form->Text1->text(), QStringLiteral("廣場"));
-    QVERIFY(messages.messages.isEmpty());
-}
-
-void tst_FindFollow::halfWrittenSaveIsNotShown() {
-    ProgramFolder folder;
-    const QString path = folder.writeCp950(QStringLiteral("職業\\劍士.txt"), QStringLiteral("舊\r\n"));
-    MessageRecorder messages;
-    auto* form = FormBase::open<Form4>();
-    QTest::mouseClick(form->Command[1], Qt::LeftButton);
-    QStringList shown;
-    connect(form->Text1, &QPlainTextEdit::textChanged, this, [&] { shown << form->Text1->text(); });
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write("half");
-    f.flush();
-    QTest::qWait(FileFollower::kQuietMs / 3);
-    f.write(" and the rest\r\n");
-    f.close();
-    QTRY_COMPARE(form->Text1->text(), QStringLiteral("half and the rest\r\n"));
-    QVERIFY2(!shown.contains(QStringLiteral("half\r\n")), qPrintable(shown.join(u'|')));
-    QTest::qWait(FileFollower::kQuietMs * 2); // one save, one reload
-    QCOMPARE(shown.count(QStringLiteral("half and the rest\r\n")), 1);
-
-    // A file that goes away leaves the pane as it is, without a message.
-    QVERIFY(QFile::remove(path));
-    QTest::qWait(FileFollower::kQuietMs * 3);
-    QCOMPARE(form->Text1->text(), QStringLiteral("half and the rest\r\n"));
-    QVERIFY(messages.messages.isEmpty());
-}
-
-void tst_FindFollow::paneKeepsItsPlace_data() {
-    QTest::addColumn<QString>("file");
-    QTest::newRow("profession") << QStringLiteral("職業\\劍士.txt");
-    QTest::newRow("article, loaded on a worker") << QStringLiteral("心得文章\\劍士.txt");
-}
-
-void tst_FindFollow::paneKeepsItsPlace() {
-    QFETCH(QString, file);
-    ProgramFolder folder;
-    QString text;
-    for (int i = 0; i < 300; ++i)
-        text += QStringLiteral("第%1行\r\n").arg(i);
-    const QString path = folder.writeCp950(file, text);
-    TextBox* pane = nullptr;
-    if (file.startsWith(u'職')) {
+    void inPane() {
+        ProgramFolder folder;
+        folder.writeCp950(QStringLiteral("職業\\劍士.txt"),
+                          QStringLiteral("劍士\r\n攻擊 ＨＰ高\r\n技能 hp回復\r\n"));
         auto* form = FormBase::open<Form4>();
         QTest::mouseClick(form->Command[1], Qt::LeftButton);
-        pane = form->Text1;
-    } else {
-        pane = FormBase::open<Form10>()->Text1;
+        form->Text1->setFocus();
+        FindBar* bar = openFind(form);
+        QVERIFY(bar);
+        TestSupport::type(QStringLiteral("Hp"));
+        QCOMPARE(form->Text1->textCursor().selectedText(), QStringLiteral("ＨＰ"));
+        TestSupport::press(Qt::Key_F3);
+        TestSupport::press(Qt::Key_F3); // wraps
+        QCOMPARE(form->Text1->textCursor().selectedText(), QStringLiteral("ＨＰ"));
+        TestSupport::press(Qt::ShiftModifier | Qt::Key_F3); // wraps back
+        QCOMPARE(form->Text1->textCursor().selectedText(), QStringLiteral("hp"));
+        const int at = form->Text1->textCursor().selectionStart();
+        TestSupport::type(QStringLiteral("x"));
+        QVERIFY(bar->missed());
+        QCOMPARE(form->Text1->textCursor().selectionStart(), at);
+        TestSupport::press(Qt::Key_Escape);
+        QCOMPARE(QApplication::focusWidget(), form->Text1);
+        QCOMPARE(form->Text1->textCursor().selectedText(), QStringLiteral("hp"));
     }
-    QTRY_COMPARE(pane->text(), text);
-    QScrollBar* bar = pane->verticalScrollBar();
-    bar->setValue(120);
-    save(path, TestSupport::toCp950(QStringLiteral("開頭\r\n") + text), Save::InPlace);
-    QTRY_VERIFY(pane->text().startsWith(QStringLiteral("開頭")));
-    QTRY_COMPARE(bar->value(), 120);
-    // As far as the new text allows: a shorter file ends the pane where it ends.
-    save(path, TestSupport::toCp950(QStringLiteral("短\r\n")), Save::InPlace);
-    QTRY_COMPARE(pane->text(), QStringLiteral("短\r\n"));
-    QCOMPARE(bar->value(), bar->maximum());
-}
+
+    // Far down a long list the found item is scrolled into view; Chinese arrives from the input method.
+    void foundItemIsShown() {
+        ProgramFolder folder;
+        QString text;
+        for (int i = 0; i < 300; ++i)
+            text += QStringLiteral("材料%1\r\n").arg(i);
+        folder.writeCp950(QStringLiteral("合成表.txt"), text + QStringLiteral("目標\r\n"));
+        auto* form = FormBase::open<Form3>();
+        QVERIFY(openFind(form));
+        TestSupport::commit(QStringLiteral("目標"));
+        QCOMPARE(form->List1->listIndex(), 300);
+        const QRect row = form->List1->visualRect(form->List1->model()->index(300, 0));
+        QVERIFY(form->List1->viewport()->rect().contains(row.center()));
+    }
+
+    // While the field is open the window's controls make room for it; closed, the design's layout is back.
+    void layoutComesBack() {
+        ProgramFolder folder;
+        folder.writeCp950(QStringLiteral("合成表.txt"), QStringLiteral("甲\r\n"));
+        folder.writeCp950(QStringLiteral("芙蕾雅島.txt"), QStringLiteral("乙\r\n"));
+        auto* lists = FormBase::open<Form3>();
+        auto* lookup = FormBase::open<Form2>();
+        const QRect list = lists->List1->geometry();
+        const QSize lookupSize = lookup->size();
+        const QRect lookupList = lookup->List1->geometry();
+
+        FindBar* bar = openFind(lists);
+        QVERIFY(bar);
+        QCOMPARE(lists->List1->geometry().height(), list.height() - bar->height());
+        QCOMPARE(bar->geometry().bottom(), lists->height() - 1);
+        TestSupport::press(Qt::Key_Escape);
+        QCOMPARE(lists->List1->geometry(), list);
+
+        // A window whose controls keep their places grows for the field instead.
+        bar = openFind(lookup);
+        QVERIFY(bar);
+        QCOMPARE(lookup->height(), lookupSize.height() + bar->height());
+        QCOMPARE(lookup->List1->geometry(), lookupList);
+        QVERIFY(bar->geometry().top() >= Twips::px(4095));
+        TestSupport::press(Qt::Key_Escape);
+        QCOMPARE(lookup->size(), lookupSize);
+    }
+
+    void savesAreShown_data() {
+        QTest::addColumn<Save>("how");
+        QTest::newRow("written in place") << Save::InPlace;
+        QTest::newRow("new file renamed over the old") << Save::RenamedOver;
+        QTest::newRow("deleted, then made again") << Save::DeletedAndMadeAgain;
+    }
+
+    // The list is read again as the region button would; the picked entry stays picked where it now is.
+    void savesAreShown() {
+        QFETCH(Save, how);
+        ProgramFolder folder;
+        const QString path =
+            folder.writeCp950(QStringLiteral("芙蕾雅島.txt"), QStringLiteral("港口\r\n廣場\r\n"));
+        MessageRecorder messages;
+        auto* form = FormBase::open<Form2>();
+        QTest::mouseClick(form->Command1, Qt::LeftButton);
+        form->List1->setListIndex(1);
+        save(path, TestSupport::toCp950(QStringLiteral("新地點\r\n港口\r\n門口\r\n廣場 (5,6)\r\n廣場\r\n")),
+             how);
+        QTRY_COMPARE(form->List1->listCount(), 5);
+        QCOMPARE(form->List1->listIndex(), 4);
+        QCOMPARE(form->Text1->text(), QStringLiteral("廣場"));
+        QVERIFY(messages.messages.isEmpty());
+    }
+
+    void halfWrittenSaveIsNotShown() {
+        ProgramFolder folder;
+        const QString path = folder.writeCp950(QStringLiteral("職業\\劍士.txt"), QStringLiteral("舊\r\n"));
+        MessageRecorder messages;
+        auto* form = FormBase::open<Form4>();
+        QTest::mouseClick(form->Command[1], Qt::LeftButton);
+        QStringList shown;
+        connect(form->Text1, &QPlainTextEdit::textChanged, this, [&] { shown << form->Text1->text(); });
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("half");
+        f.flush();
+        QTest::qWait(FileFollower::kQuietMs / 3);
+        f.write(" and the rest\r\n");
+        f.close();
+        QTRY_COMPARE(form->Text1->text(), QStringLiteral("half and the rest\r\n"));
+        QVERIFY2(!shown.contains(QStringLiteral("half\r\n")), qPrintable(shown.join(u'|')));
+        QTest::qWait(FileFollower::kQuietMs * 2); // one save, one reload
+        QCOMPARE(shown.count(QStringLiteral("half and the rest\r\n")), 1);
+
+        // A file that goes away leaves the pane as it is, without a message.
+        QVERIFY(QFile::remove(path));
+        QTest::qWait(FileFollower::kQuietMs * 3);
+        QCOMPARE(form->Text1->text(), QStringLiteral("half and the rest\r\n"));
+        QVERIFY(messages.messages.isEmpty());
+    }
+
+    void paneKeepsItsPlace_data() {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("profession") << QStringLiteral("職業\\劍士.txt");
+        QTest::newRow("article, loaded on a worker") << QStringLiteral("心得文章\\劍士.txt");
+    }
+
+    void paneKeepsItsPlace() {
+        QFETCH(QString, file);
+        ProgramFolder folder;
+        QString text;
+        for (int i = 0; i < 300; ++i)
+            text += QStringLiteral("第%1行\r\n").arg(i);
+        const QString path = folder.writeCp950(file, text);
+        TextBox* pane = nullptr;
+        if (file.startsWith(u'職')) {
+            auto* form = FormBase::open<Form4>();
+            QTest::mouseClick(form->Command[1], Qt::LeftButton);
+            pane = form->Text1;
+        } else {
+            pane = FormBase::open<Form10>()->Text1;
+        }
+        QTRY_COMPARE(pane->text(), text);
+        QScrollBar* bar = pane->verticalScrollBar();
+        bar->setValue(120);
+        save(path, TestSupport::toCp950(QStringLiteral("開頭\r\n") + text), Save::InPlace);
+        QTRY_VERIFY(pane->text().startsWith(QStringLiteral("開頭")));
+        QTRY_COMPARE(bar->value(), 120);
+        // As far as the new text allows: a shorter file ends the pane where it ends.
+        save(path, TestSupport::toCp950(QStringLiteral("短\r\n")), Save::InPlace);
+        QTRY_COMPARE(pane->text(), QStringLiteral("短\r\n"));
+        QCOMPARE(bar->value(), bar->maximum());
+    }
+};
 
 QTEST_MAIN(tst_FindFollow)
 #include "tst_findfollow.moc"

@@ -16,28 +16,6 @@
 
 #include <memory>
 
-// What only a real desktop shows, on Xvfb with openbox; clicks and keys are real X events (xdotool).
-class tst_Desktop : public QObject {
-    Q_OBJECT
-private slots:
-    void initTestCase();
-    void cleanupTestCase() {
-        TestSupport::unloadAllForms();
-        messages_.reset();
-    }
-
-    void placedByTheRule_data();
-    void placedByTheRule();
-    void professionWindowEightTimes();
-    void maximisedProfessionWindowStaysMaximised();
-    void tabLeavesTextBox();
-    void altLettersStayOutOfNumberBoxes();
-
-private:
-    Form1* menu_ = nullptr;
-    std::unique_ptr<TestSupport::MessageRecorder> messages_;
-};
-
 namespace {
 
 void xdotool(const QStringList& args) {
@@ -81,94 +59,108 @@ bool placedAt(const QWidget* w, QPoint wantedTw) {
 
 } // namespace
 
-void tst_Desktop::initTestCase() {
-    TestSupport::initApplication();
-    Module1::setProgramFolder(qEnvironmentVariable("QMQUERY_SOURCE_DIR") + QStringLiteral("/data"));
-    messages_ = std::make_unique<TestSupport::MessageRecorder>();
-    menu_ = FormBase::open<Form1>();
-    QVERIFY(QTest::qWaitForWindowExposed(menu_));
-    QTRY_VERIFY(placedAt(menu_, {100, 80}));
-}
-
-void tst_Desktop::placedByTheRule_data() {
-    QTest::addColumn<int>("button"); // 14 is on the menu's second page
-    QTest::addColumn<QPoint>("margins");
-    for (int button = 1; button <= 7; ++button)
-        QTest::addRow("button %d", button) << button << QPoint(100, 80);
-    QTest::newRow("articles") << 14 << QPoint(20, 20);
-}
-
-void tst_Desktop::placedByTheRule() {
-    QFETCH(int, button);
-    QFETCH(QPoint, margins);
-    menu_->activateWindow();
-    const bool page2 = button > 9;
-    if (page2)
-        realClick(menu_->Command[10]);
-    QTRY_VERIFY(menu_->Command[button]->isVisible());
-    const QString window = button == 14 ? QStringLiteral("Form10") : QStringLiteral("Form%1").arg(button + 1);
-    realClick(menu_->Command[button]);
-    QTRY_VERIFY(shownWindow(window));
-    QWidget* form = shownWindow(window);
-    QTRY_VERIFY2(
-        placedAt(form, margins),
-        qPrintable(
-            QStringLiteral("frame margins %1,%2 twips").arg(marginsTw(form).x()).arg(marginsTw(form).y())));
-    form->close();
-    if (page2)
-        realClick(menu_->Command[11]);
-    QTRY_VERIFY(menu_->Command[1]->isVisible());
-}
-
-void tst_Desktop::professionWindowEightTimes() {
-    for (int opening = 1; opening <= 8; ++opening) {
-        realClick(menu_->Command[3]);
-        QTRY_VERIFY(shownWindow(QStringLiteral("Form4")));
-        QWidget* form = shownWindow(QStringLiteral("Form4"));
-        QTRY_VERIFY2(placedAt(form, {100, 80}), qPrintable(QStringLiteral("opening %1").arg(opening)));
-        QTest::qWait(150); // still there once the frame has settled: nothing moves it afterwards
-        QVERIFY2(placedAt(form, {100, 80}), qPrintable(QStringLiteral("opening %1 moved").arg(opening)));
-        QCOMPARE(form->frameGeometry().width() * 15, 4695);
-        form->close();
-        QTRY_VERIFY(!shownWindow(QStringLiteral("Form4")));
+// What only a real desktop shows, on Xvfb with openbox; clicks and keys are real X events (xdotool).
+class tst_Desktop : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        TestSupport::initApplication();
+        Module1::setProgramFolder(qEnvironmentVariable("QMQUERY_SOURCE_DIR") + QStringLiteral("/data"));
+        messages_ = std::make_unique<TestSupport::MessageRecorder>();
+        menu_ = FormBase::open<Form1>();
+        QVERIFY(QTest::qWaitForWindowExposed(menu_));
+        QTRY_VERIFY(placedAt(menu_, {100, 80}));
     }
-}
 
-void tst_Desktop::maximisedProfessionWindowStaysMaximised() {
-    auto* form = FormBase::open<Form4>();
-    QTRY_VERIFY(placedAt(form, {100, 80}));
-    form->setWindowState(Qt::WindowMaximized);
-    QTRY_VERIFY(form->frameGeometry().width() > 4695 / 15 + 100);
-    QTest::qWait(150);
-    QVERIFY(form->isMaximized());
-    QVERIFY(form->frameGeometry().width() > 4695 / 15 + 100);
-    QCOMPARE(Twips::height(form->Text1), Twips::height(form) - 2280 - 30);
-    form->close();
-}
+    void cleanupTestCase() {
+        TestSupport::unloadAllForms();
+        messages_.reset();
+    }
 
-void tst_Desktop::tabLeavesTextBox() {
-    auto* form = FormBase::open<Form3>();
-    QVERIFY(QTest::qWaitForWindowActive(form));
-    form->Text1->setFocus();
-    const QString detail = form->Text1->text();
-    realKeys(QStringLiteral("Tab"));
-    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form->List1));
-    realKeys(QStringLiteral("shift+Tab"));
-    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form->Text1));
-    QCOMPARE(form->Text1->text(), detail);
-    QCOMPARE(form->List1->listIndex(), -1);
-    form->close();
-}
+    void placedByTheRule_data() {
+        QTest::addColumn<int>("button"); // 14 is on the menu's second page
+        QTest::addColumn<QPoint>("margins");
+        for (int button = 1; button <= 7; ++button)
+            QTest::addRow("button %d", button) << button << QPoint(100, 80);
+        QTest::newRow("articles") << 14 << QPoint(20, 20);
+    }
 
-void tst_Desktop::altLettersStayOutOfNumberBoxes() {
-    auto* calc = FormBase::open<frmcalc>();
-    QVERIFY(QTest::qWaitForWindowActive(calc));
-    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(calc->Lv));
-    realKeys(QStringLiteral("End"));
-    realKeys(QStringLiteral("alt+a alt+minus alt+period 2"));
-    QTRY_COMPARE(calc->Lv->text(), QStringLiteral("12"));
-    calc->close();
-}
+    void placedByTheRule() {
+        QFETCH(int, button);
+        QFETCH(QPoint, margins);
+        menu_->activateWindow();
+        const bool page2 = button > 9;
+        if (page2)
+            realClick(menu_->Command[10]);
+        QTRY_VERIFY(menu_->Command[button]->isVisible());
+        const QString window =
+            button == 14 ? QStringLiteral("Form10") : QStringLiteral("Form%1").arg(button + 1);
+        realClick(menu_->Command[button]);
+        QTRY_VERIFY(shownWindow(window));
+        QWidget* form = shownWindow(window);
+        QTRY_VERIFY2(placedAt(form, margins), qPrintable(QStringLiteral("frame margins %1,%2 twips")
+                                                             .arg(marginsTw(form).x())
+                                                             .arg(marginsTw(form).y())));
+        form->close();
+        if (page2)
+            realClick(menu_->Command[11]);
+        QTRY_VERIFY(menu_->Command[1]->isVisible());
+    }
+
+    void professionWindowEightTimes() {
+        for (int opening = 1; opening <= 8; ++opening) {
+            realClick(menu_->Command[3]);
+            QTRY_VERIFY(shownWindow(QStringLiteral("Form4")));
+            QWidget* form = shownWindow(QStringLiteral("Form4"));
+            QTRY_VERIFY2(placedAt(form, {100, 80}), qPrintable(QStringLiteral("opening %1").arg(opening)));
+            QTest::qWait(150); // still there once the frame has settled: nothing moves it afterwards
+            QVERIFY2(placedAt(form, {100, 80}), qPrintable(QStringLiteral("opening %1 moved").arg(opening)));
+            QCOMPARE(form->frameGeometry().width() * 15, 4695);
+            form->close();
+            QTRY_VERIFY(!shownWindow(QStringLiteral("Form4")));
+        }
+    }
+
+    void maximisedProfessionWindowStaysMaximised() {
+        auto* form = FormBase::open<Form4>();
+        QTRY_VERIFY(placedAt(form, {100, 80}));
+        form->setWindowState(Qt::WindowMaximized);
+        QTRY_VERIFY(form->frameGeometry().width() > 4695 / 15 + 100);
+        QTest::qWait(150);
+        QVERIFY(form->isMaximized());
+        QVERIFY(form->frameGeometry().width() > 4695 / 15 + 100);
+        QCOMPARE(Twips::height(form->Text1), Twips::height(form) - 2280 - 30);
+        form->close();
+    }
+
+    void tabLeavesTextBox() {
+        auto* form = FormBase::open<Form3>();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        form->Text1->setFocus();
+        const QString detail = form->Text1->text();
+        realKeys(QStringLiteral("Tab"));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form->List1));
+        realKeys(QStringLiteral("shift+Tab"));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form->Text1));
+        QCOMPARE(form->Text1->text(), detail);
+        QCOMPARE(form->List1->listIndex(), -1);
+        form->close();
+    }
+
+    void altLettersStayOutOfNumberBoxes() {
+        auto* calc = FormBase::open<frmcalc>();
+        QVERIFY(QTest::qWaitForWindowActive(calc));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(calc->Lv));
+        realKeys(QStringLiteral("End"));
+        realKeys(QStringLiteral("alt+a alt+minus alt+period 2"));
+        QTRY_COMPARE(calc->Lv->text(), QStringLiteral("12"));
+        calc->close();
+    }
+
+private:
+    Form1* menu_ = nullptr;
+    std::unique_ptr<TestSupport::MessageRecorder> messages_;
+};
 
 QTEST_MAIN(tst_Desktop)
 #include "tst_desktop.moc"
