@@ -173,7 +173,7 @@ private slots:
         QVERIFY(menu->Frame1->isVisible() && !menu->Frame2->isVisible());
     }
 
-    void openWindowsAreRaisedAndClosedOnesLoadAgain() {
+    void openWindowsAreReusedAndClosedOnesLoadAgain() {
         auto* menu = FormBase::open<Form1>();
         QTest::mouseClick(menu->Command[1], Qt::LeftButton);
         auto* lookup = FormBase::existing<Form2>();
