@@ -52,44 +52,30 @@ void tst_Wmf::play_data() {
     QTest::addColumn<QString>("expected"); // as unmet() reads it, or "refused"
     // One case a line: its name, the calls played on the canvas, and what the picture shows.
     const QString cases = uR"(
-two by one inch at 1440 | placeable 0 0 2880 1440 1440 | s192,96
 offset box at 1000 | placeable 100 200 1100 700 1000 | s96,48
 rectangle | rectangle 10 20 40 30 | r10,20 r39,29 .9,20 .40,25 .25,19 .25,30
-outline keeps to its box | pen 0 1 0 red; select 3; rectangle 10 10 20 20 | r10,10 r19,19 .20,15 .15,20
-window extent scaled | 0x0410 1 1 100 1; rectangle 0 0 1 50 | r0,0 r99,49 .50,50
 window scales | org 100 100; ext 200 200; rectangle 140 120 200 140 | r20,10 r49,19 .19,15 .50,15 .30,20
 viewport moves | vporg 50 0; rectangle 0 0 10 10 | r50,0 r59,9 .0,0 .49,5 .60,5
 isotropic keeps aspect | mapmode 7; mapmode 9; ext 200 100; rectangle 0 0 200 100 | r0,0 r99,49 .50,50
-anisotropic again | mapmode 7; mapmode 8; ext 200 100; rectangle 0 0 200 100 | r0,0 r99,99
 upward y axis | org 0 100; ext 100 -100; rectangle 0 0 20 10 | r0,99 r19,91 .0,0 .5,89
 ellipse | ellipse 0 0 100 50 | r50,25 r2,25 r50,2 .2,2 .97,47 .50,60
 rounded rectangle | roundrect 0 0 100 100 40 40 | r50,50 r2,50 r50,97 .1,1 .98,98
 alternate leaves star centre | polygon 5 50 0 79 90 3 35 97 35 21 90 | r50,15 r15,38 .50,55
-winding fills star centre | fillmode 2; polygon 5 50 0 79 90 3 35 97 35 21 90 | r50,15 r50,55 .5,90
 poly-polygon | polypolygon 2 3 3 0 0 20 0 0 20 60 60 80 60 80 80 | r5,5 r75,65 .40,40 .15,15 .65,75
 pie: top-right quarter | pie 0 0 100 100 100 50 50 0 | r70,30 r60,45 .30,70 .30,30 .70,70
-chord | chord 0 0 100 100 100 50 50 0 | r85,15 .60,40 .30,70
 pattern fill | patblt 5 20 10 30 0xF00021 | r5,20 r14,49 .15,20 .4,20 .5,19 .5,50
 pixel; escapes, unknown records | escape 1 2; 0x7777; pixel 5 7 red | r5,7 .6,7 .5,8 .4,7
 restore brings brush back | save; brush 0 blue; select 3; restore -1; rectangle 0 0 9 9 | r5,5 .20,20
 delete; slot reused | delete 1; rectangle 0 0 5 5; brush 0 blue; select 1; rectangle 9 0 14 5 | r2,2 b11,2
-null brush | brush 1 blue; select 3; rectangle 0 0 9 9; patblt 50 50 9 9 0xF00021 | .5,5 .55,55
-null pen | moveto 10 50; lineto 90 50 | .50,50
 move and line | pen 0 3 0 red; select 3; moveto 10 50; lineto 90 50 | r10,50 r50,50 r88,50 .50,46 .7,50 .93,50
 polyline | pen 0 3 0 red; select 3; polyline 3 10 10 90 10 90 90 | r50,10 r90,50 .50,50 .10,90
-two-point polyline, flat caps | pen 0x200 3 0 red; select 3; polyline 2 10 10 40 10 | r11,10 r39,10 .42,10 .8,10
 arc: not filled | pen 0 3 0 red; select 3; arc 10 10 90 90 90 50 50 10 | r78,22 r89,50 .22,78 .78,78 .80,35
-arc clockwise ends | pen 0 3 0 red; select 3; arc 10 10 90 90 50 10 90 50 | r22,22 r22,78 r77,77 .78,22
 text out, top left | text 10 10 HHH | i10,10,60,22
 right, on the baseline | align 26; text 95 60 HHH | i35,38,61,23
-centred | align 6; text 50 10 HHH | i15,10,70,22
 extended, Big5 font | font -20 136; select 3; exttext 10 50 0 中文字 | i10,46,70,30
-extended, clipped to box | exttext 10 10 4 10 10 40 50 HHHHHHHH | i10,10,30,22
 scaled font | placeable 0 0 500 500 480; ext 500 500; font -100 0; select 3; text 50 50 HH | i10,10,40,22
 opaque mode boxes the text | bkcolor lime; bkmode 2; text 10 10 HH | g11,11 i10,10,40,22
 no box after a hatch | bkmode 2; brush 2 red; select 3; rectangle 0 80 9 89; bkmode 1; text 10 10 HH | .11,11
-box filled, text bare | bkcolor lime; exttext 10 10 2 50 50 70 70 x | g50,50 g69,69 .49,49 .70,70 .11,11
-one unit per inch | placeable 0 0 1 1 1 | s96,96
 zero units per inch | placeable 0 0 100 100 0 | refused
 zero width | placeable 0 0 0 50 96 | refused
 side over limit | placeable 0 0 32000 100 96 | refused
@@ -97,7 +83,6 @@ area over allocation limit | placeable 0 0 9000 9000 96 | refused
 select outside table | select 8 | refused
 delete outside table | delete 200 | refused
 point count past record | polygon 50 1 1 5 5 | refused
-negative point count | polyline -1 1 1 | refused
 polygon counts past record | polypolygon 2 3 64 1 1 | refused
 text length past record | 0x0521 200 0x6261 1 1 | refused
 font record short | 0x02FB 0 0 0 | refused
@@ -109,7 +94,6 @@ font record short | 0x02FB 0 0 0 | refused
     const auto row = [](const char* name, const QByteArray& bytes, const char* expected = "refused") {
         QTest::newRow(name) << bytes << QString::fromLatin1(expected);
     };
-    row("first extent, upward", WmfWriter().add(u"org 5 5; ext 120 -80; ext 9 9"_s).bytes(), "s120,80");
 
     // A bitmap drawn at (2,2) two units square covers pixels 20 to 39.
     static const QRgb pixels[] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
@@ -123,9 +107,7 @@ font record short | 0x02FB 0 0 0 | refused
         return canvas(u"ext 10 10"_s).raw(f, head + dib).bytes();
     };
     row("stretch, 24 bits", draw(0x0F43, WmfWriter::dib(img, 24)), quarters);
-    row("stretch, 16 bits", draw(0x0F43, WmfWriter::dib(img, 16)), quarters);
-    row("stretch blit, 8 bits top-down", draw(0x0B41, WmfWriter::dib(img, 8, true)), quarters);
-    row("blit, 4 bits", draw(0x0940, WmfWriter::dib(img, 4)), quarters);
+    row("blit, 8 bits top-down", draw(0x0940, WmfWriter::dib(img, 8, true)), quarters);
     row("shrunk, 32 bits", draw(0x0B41, WmfWriter::dib(img.scaled(40, 40), 32), {40, 40}), quarters);
     // Stretched over -20..19, so only the bitmap's bottom-right (white) quarter lands on the picture.
     row("cut at the edge", draw(0x0F43, WmfWriter::dib(img, 24), {2, 2}, {-2, -2, 4, 4}),
@@ -138,8 +120,6 @@ font record short | 0x02FB 0 0 0 | refused
     row("placeable header cut", badSum.left(12));
     row("standard header cut", canvas().bytes().left(10));
     row("header size field wrong", badHeader);
-    badHeader[2] = 9, badHeader[0] = 3;
-    row("header of an unknown type", badHeader);
     row("record size two words", canvas().raw(0x041B, QByteArray(8, '\0'), 2).bytes());
     row("record past end", canvas().raw(0x041B, QByteArray(8, '\0'), 200).bytes().chopped(6));
     row("record cut mid-header", canvas().bytes().chopped(6) + "\x05\x00"_ba);

@@ -37,14 +37,13 @@ public:
     WmfWriter& add(const QString& calls) {
         // Function numbers by name; 0x10000 marks records stored backwards.
         static const QHash<QString, int> codes{
-            {"bkmode", 0x0102},  {"mapmode", 0x0103},    {"fillmode", 0x0106},   {"save", 0x001E},
-            {"restore", 0x0127}, {"select", 0x012D},     {"align", 0x012E},      {"delete", 0x01F0},
-            {"bkcolor", 0x0201}, {"textcolor", 0x0209},  {"pen", 0x02FA},        {"brush", 0x02FC},
-            {"polygon", 0x0324}, {"polyline", 0x0325},   {"escape", 0x0626},     {"polypolygon", 0x0538},
-            {"org", 0x1020B},    {"ext", 0x1020C},       {"vporg", 0x1020D},     {"lineto", 0x10213},
-            {"moveto", 0x10214}, {"ellipse", 0x10418},   {"rectangle", 0x1041B}, {"pixel", 0x1041F},
-            {"arc", 0x10817},    {"roundrect", 0x1061C}, {"patblt", 0x1061D},    {"pie", 0x1081A},
-            {"chord", 0x10830}};
+            {"bkmode", 0x0102},     {"mapmode", 0x0103},    {"save", 0x001E},        {"restore", 0x0127},
+            {"select", 0x012D},     {"align", 0x012E},      {"delete", 0x01F0},      {"bkcolor", 0x0201},
+            {"textcolor", 0x0209},  {"pen", 0x02FA},        {"brush", 0x02FC},       {"polygon", 0x0324},
+            {"polyline", 0x0325},   {"escape", 0x0626},     {"polypolygon", 0x0538}, {"org", 0x1020B},
+            {"ext", 0x1020C},       {"vporg", 0x1020D},     {"lineto", 0x10213},     {"moveto", 0x10214},
+            {"ellipse", 0x10418},   {"rectangle", 0x1041B}, {"pixel", 0x1041F},      {"arc", 0x10817},
+            {"roundrect", 0x1061C}, {"patblt", 0x1061D},    {"pie", 0x1081A}};
         for (const QString& call : calls.split(u';', Qt::SkipEmptyParts)) {
             const QStringList a = call.split(u' ', Qt::SkipEmptyParts);
             const auto n = [&a](qsizetype i) { return a.value(i).toInt(nullptr, 0); };
@@ -91,10 +90,10 @@ public:
                dword(3) + words({0}) + records;
     }
 
-    // An uncompressed bitmap of 16, 24 or 32 bits, or of 8 bits or fewer with the image's colours.
+    // An uncompressed bitmap of 24 or 32 bits, or of 8 bits with the image's colours.
     static QByteArray dib(const QImage& image, int bits, bool topDown = false) {
         const QImage indexed = image.convertToFormat(QImage::Format_Indexed8);
-        const QList<QRgb> palette = bits <= 8 ? indexed.colorTable() : QList<QRgb>();
+        const QList<QRgb> palette = bits == 8 ? indexed.colorTable() : QList<QRgb>();
         const int h = image.height(), stride = (image.width() * bits + 31) / 32 * 4;
         QByteArray d = dword(40) + dword(image.width()) + dword(topDown ? -h : h) + words({1, bits}) +
                        QByteArray(16, '\0') + dword(palette.size()) + dword(0);
@@ -103,15 +102,11 @@ public:
         for (int row = 0; row < h; ++row) {
             QByteArray line(stride, '\0');
             for (int x = 0, y = topDown ? row : h - 1 - row; x < image.width(); ++x) {
-                const QRgb c = image.pixel(x, y);
                 const int at = x * bits / 8;
-                if (bits <= 8)
-                    line[at] = char(line[at] | indexed.pixelIndex(x, y) << (8 - bits - x * bits % 8));
-                else if (bits == 16) // five bits each of red, green and blue
-                    line.replace(at, 2,
-                                 words({(qRed(c) >> 3) << 10 | (qGreen(c) >> 3) << 5 | qBlue(c) >> 3}));
+                if (bits == 8)
+                    line[at] = char(indexed.pixelIndex(x, y));
                 else
-                    line.replace(at, 3, dword(c).left(3));
+                    line.replace(at, 3, dword(image.pixel(x, y)).left(3));
             }
             d += line;
         }
