@@ -152,7 +152,6 @@ private slots:
         row("highest 2: below half is 0", "Text1=1 Text2=9 Text3=2", "1 9 2 2", "9 1 0: 0 0 1 1 1 1 1 1 2");
         row("half at level 2 gives 1", "Text1=1 Text2=2 Text3=1", "1 2 1 1", "2 1 1: 1 1");
         row("current level lowered", "Text1=3 Text2=9 Text3=30 Text2=3", "3 3 30 30", "3 3 30: 10 20 30");
-        row("ticked and unticked", "Text1=3 Text2=3 Text3=30 Check1 Check1", "3 3 30 30", "3 3 30: 10 20 30");
         row("used above current: no change", "Text2=3 Text3=30 Text1=2 Text1=5", "5 3 30 30", "3 2 20:");
         row("zero over zero", "Text3=30 Command1", "_ _ 30 30", "0 0 0:");
         row("emptied Text2: both levels 0", "Text2=4 Text2=", "_ 0 _ _", "0 0 0:");
