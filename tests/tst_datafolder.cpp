@@ -136,7 +136,7 @@ private slots:
         QString outText, errText;
         QTextStream outStream(&outText), errStream(&errText);
         QCOMPARE(StartUp::readCommandLine(arguments, outStream, errStream).value_or(-1), exitCode);
-        // Help and version go to standard output, complaints to standard error; nothing else is printed.
+        // Help goes to standard output, complaints to standard error; nothing else is printed.
         const QString text = exitCode == 2 ? errText : outText;
         QVERIFY2(QRegularExpression(printed).match(text).hasMatch(), qPrintable(text));
         QCOMPARE(outText + errText, text);
