@@ -42,8 +42,6 @@ private slots:
         row("UTF-16LE mark", QByteArray("\xFF\xFE\x00\x4E\r\x00\n\x00\x41\x00", 10), {u"一"_s, "A"});
         row("UTF-16BE mark", QByteArray("\xFE\xFF\x4E\x00\x00\x41", 6), {u"一A"_s});
         row("empty", {}, {});
-        row("CR LF ends, adds no empty line", "a\r\nb\r\n", {"a", "b"});
-        row("lone LF ends a line", "a\nb\n", {"a", "b"});
         row("LF then CR is two ends", "a\n\rb", {"a", "", "b"});
         row("empty lines kept", "a\r\n\r\nb\r\rc\n\nd", {"a", "", "b", "", "c", "", "d"});
         row("only a line end", "\r\n", {""});
@@ -70,13 +68,6 @@ private slots:
         }
     }
 
-    void trimSpaces() {
-        // Plain spaces only: tabs and ideographic spaces are part of the text.
-        QCOMPARE(DataText::trimSpaces(u"  a b  "_s), u"a b"_s);
-        QCOMPARE(DataText::trimSpaces(u"\t甲\u3000 "_s), u"\t甲\u3000"_s);
-        QCOMPARE(DataText::trimSpaces(u"   "_s), QString());
-    }
-
     void questText() {
         const auto reading = [](const QString& text) {
             const QuestText::Reading r = QuestText::read(text, true);
@@ -91,13 +82,9 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("value");
         QTest::newRow("blanks and tabs skipped") << u" \t 8"_s << 8.0;
-        QTest::newRow("stops at a letter") << u"12abc"_s << 12.0;
         QTest::newRow("fraction") << u"3.25x"_s << 3.25;
-        QTest::newRow("trailing point") << u"5."_s << 5.0;
         QTest::newRow("second point stops") << u"1.2.3"_s << 1.2;
         QTest::newRow("exponent not read") << u"1e5"_s << 1.0;
-        QTest::newRow("letter before digits") << u"a5"_s << 0.0;
-        QTest::newRow("sign only") << u"-"_s << 0.0;
         QTest::newRow("blank after sign") << u"- 5"_s << 0.0;
         QTest::newRow("full-width digits are not digits") << u"１２"_s << 0.0;
     }
@@ -112,11 +99,9 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("negative zero") << -0.0 << u"0"_s;
         QTest::newRow("tiny but real") << 1.5e-9 << u"0.0000000015"_s;
-        QTest::newRow("1e20 without exponent") << 1e20 << u"100000000000000000000"_s;
         QTest::newRow("beyond 15 digits rounds") << 123456789012345678.0 << u"123456789012346000"_s;
         QTest::newRow("rounding carries into a new digit") << 999999999999999.9 << u"1000000000000000"_s;
         QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << u"0"_s;
-        QTest::newRow("infinite") << -std::numeric_limits<double>::infinity() << u"0"_s;
     }
     void displayForm() {
         QFETCH(double, value);

@@ -103,10 +103,6 @@ private slots:
         QCOMPARE(DataFolder::seed(from, to, u"1.0.2"_s), QStringList());
         QVERIFY(QFileInfo::exists(to + u"/職業/劍士.txt"_s));
         QCOMPARE(read(to + u"/合成表.txt"_s), u"player/合成表.txt"_s.toUtf8());
-
-        const QString impossible = to + u"/合成表.txt/qmquery"_s; // its parent is a file
-        QCOMPARE(DataFolder::seed(from, impossible, u"1"_s),
-                 QStringList{impossible + u": cannot create the folder"_s});
     }
 
     void commandLine_data() {
@@ -118,10 +114,7 @@ private slots:
                             const QString& printed, const QString& folder = {}) {
             QTest::newRow(name) << arguments << exitCode << printed << folder;
         };
-        const QString usage = uR"(^Usage: qmquery \[options\][\s\S]*--data <DIR>)"_s;
-        row("version", {"--version"}, 0, uR"(^qmquery \d+\.\d+\.\d+\n$)"_s);
-        row("-h", {"-h"}, 0, usage);
-        row("--help", {"--help"}, 0, usage);
+        row("--help", {"--help"}, 0, uR"(^Usage: qmquery \[options\][\s\S]*--data <DIR>)"_s);
         row("data folder", {"--data", u"<root>/資料 夾"_s}, -1, u"^$"_s, u"<root>/資料 夾"_s);
         row("no data folder: the player's own", {}, -1, u"^$"_s, u"<root>/home/qmquery"_s);
         row("missing folder", {"--data", "<root>/missing"}, 2, u"/missing\".*no such folder"_s);
@@ -143,7 +136,7 @@ private slots:
         QString outText, errText;
         QTextStream outStream(&outText), errStream(&errText);
         QCOMPARE(StartUp::readCommandLine(arguments, outStream, errStream).value_or(-1), exitCode);
-        // Help and version go to standard output, complaints to standard error; nothing else is printed.
+        // Help goes to standard output, complaints to standard error; nothing else is printed.
         const QString text = exitCode == 2 ? errText : outText;
         QVERIFY2(QRegularExpression(printed).match(text).hasMatch(), qPrintable(text));
         QCOMPARE(outText + errText, text);

@@ -1,8 +1,8 @@
 #include "core/ArticleList.h"
+#include "core/DataText.h"
 #include "core/FileNames.h"
 #include "forms/Form10.h"
 #include "modules/Module1.h"
-#include "platform/Files.h"
 #include "testsupport.h"
 #include "widgets/ListBox.h"
 #include "widgets/TextBox.h"
@@ -19,8 +19,6 @@
 using TestSupport::MessageRecorder;
 using TestSupport::ProgramFolder;
 using namespace Qt::StringLiterals;
-using Platform::OpenResult;
-Q_DECLARE_METATYPE(OpenResult)
 
 namespace {
 
@@ -40,7 +38,6 @@ private slots:
     void namesKeepTheirBytes_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("UTF-8 Chinese") << u"合成表.txt"_s.toUtf8() << u"合成表.txt"_s;
         QTest::newRow("private use, just past the surrogates") << u"\uE000.txt"_s.toUtf8() << u"\uE000.txt"_s;
         QTest::newRow("outside the basic plane") << u"攻略😀.txt"_s.toUtf8() << u"攻略😀.txt"_s;
         QTest::newRow("code page 950 from a Windows archive")
@@ -56,39 +53,6 @@ private slots:
         const QString name = FileNames::fromBytes(bytes);
         QCOMPARE(FileNames::toBytes(name), bytes);
         QCOMPARE(FileNames::display(name), shown);
-    }
-
-    void onlyRegularFilesOpen_data() {
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<OpenResult>("result");
-        QTest::newRow("regular file") << u"file"_s << OpenResult::Ok;
-        QTest::newRow("link to a regular file") << u"link-file"_s << OpenResult::Ok;
-        QTest::newRow("FIFO") << u"fifo"_s << OpenResult::NotRegular;
-        QTest::newRow("link to /dev/zero") << u"link-zero"_s << OpenResult::NotRegular;
-        QTest::newRow("missing") << u"missing"_s << OpenResult::Missing;
-        QTest::newRow("dangling link") << u"dangling"_s << OpenResult::Missing;
-        QTest::newRow("larger than allowed") << u"large"_s << OpenResult::TooLarge;
-    }
-    // A pipe with no writer would block an ordinary open for good; the refusal comes at once.
-    void onlyRegularFilesOpen() {
-        QFETCH(QString, entry);
-        QFETCH(OpenResult, result);
-        QTemporaryDir dir;
-        const QByteArray d = QFile::encodeName(dir.path()) + '/';
-        QVERIFY(write(dir.filePath(u"file"_s), "abc") &&
-                write(dir.filePath(u"large"_s), QByteArray(11, 'a')));
-        QVERIFY(::mkfifo(d + "fifo", 0644) == 0 && ::symlink("file", d + "link-file") == 0 &&
-                ::symlink("/dev/zero", d + "link-zero") == 0 && ::symlink("nowhere", d + "dangling") == 0);
-        QFile file;
-        QCOMPARE(Platform::openRegularFile(dir.filePath(entry), file, 10), result);
-        QCOMPARE(Platform::statRegularFile(dir.filePath(entry)),
-                 result == OpenResult::TooLarge ? OpenResult::Ok : result);
-        QCOMPARE(file.isOpen(), result == OpenResult::Ok);
-        QByteArray bytes;
-        if (result == OpenResult::Ok) {
-            QCOMPARE(Platform::readAll(file, 10, bytes), OpenResult::Ok);
-            QCOMPARE(bytes, "abc"_ba);
-        }
     }
 
     // Visible files only, case ignored, "." before letters, Latin before Chinese, Chinese by strokes (一 1,
@@ -107,163 +71,115 @@ private slots:
                  (QStringList{u"讀"_s, u"讀者來信."_s, u"😀"_s, u"𠀀"_s, QString(), QString()}));
     }
 
-    void lines_data();
-    void lines();
-    void unreadable_data();
-    void unreadable();
-    void namesAsTheFolderHasThem();
-    void badDataFiles_data();
-    void badDataFiles();
-};
-
-void tst_Loaders::lines_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("trim");
-    QTest::addColumn<QStringList>("items");
-    QTest::newRow("cp950 lines") << TestSupport::toCp950(QStringLiteral("一\r\n二\r\n")) << false
-                                 << QStringList{"一", "二"};
-    QTest::newRow("untrimmed keeps spaces")
-        << QByteArray("  abc  \r\nx") << false << QStringList{"  abc  ", "x"};
-    QTest::newRow("trimmed") << QByteArray("  abc  \r\n x") << true << QStringList{"abc", "x"};
-    QTest::newRow("empty line is an item") << QByteArray("a\r\n\r\nb") << false << QStringList{"a", "", "b"};
-    QTest::newRow("empty file") << QByteArray() << false << QStringList();
-    QTest::newRow("ideographic indent kept when trimming")
-        << ("\xA1\x40" + TestSupport::toCp950(QStringLiteral("甲")) + " ") << true
-        << QStringList{QStringLiteral("\u3000甲")};
-}
-
-// A list gets one item a line; a pane the whole file, every line ended, the last one too.
-void tst_Loaders::lines() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(bool, trim);
-    QFETCH(QStringList, items);
-    ProgramFolder folder;
-    folder.write(QStringLiteral("職業\\劍士.txt"), bytes);
-    MessageRecorder messages;
-    ListBox list;
-    list.setItems({"old"});
-    Module1::LoadListFile(QStringLiteral("職業\\劍士.txt"), &list, trim);
-    QCOMPARE(list.items(), items);
-    TextBox box;
-    box.setText(QStringLiteral("old"));
-    Module1::LoadTextFile(QStringLiteral("職業\\劍士.txt"), &box, trim);
-    QString text;
-    for (const QString& item : items)
-        text += item + QStringLiteral("\r\n");
-    QCOMPARE(box.text(), text);
-    QVERIFY(messages.messages.isEmpty());
-}
-
-void tst_Loaders::unreadable_data() {
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("missing") << "missing";
-    QTest::newRow("a folder") << "folder";
-    QTest::newRow("FIFO") << "fifo";
-    QTest::newRow("link to a FIFO") << "link-fifo";
-    QTest::newRow("link to /dev/zero") << "link-zero";
-    QTest::newRow("larger than the limit") << "oversized";
-}
-
-// Refused at once with the loader's message, by every way of loading; nothing blocks, nothing is read.
-void tst_Loaders::unreadable() {
-    QFETCH(QString, kind);
-    ProgramFolder folder;
-    QDir().mkpath(folder.path() + QStringLiteral("/心得文章"));
-    const QString path = folder.path() + QStringLiteral("/心得文章/0fifo.txt");
-    const QByteArray native = QFile::encodeName(path);
-    bool made = true;
-    if (kind == u"fifo") {
-        made = ::mkfifo(native, 0644) == 0;
-    } else if (kind == u"link-fifo") {
-        made = ::mkfifo(native + ".p", 0644) == 0 && ::symlink(native + ".p", native) == 0;
-    } else if (kind == u"link-zero") {
-        made = ::symlink("/dev/zero", native) == 0;
-    } else if (kind == u"folder") {
-        made = QDir().mkdir(path);
-    } else if (kind == u"oversized") {
-        QFile f(path);
-        made = f.open(QIODevice::WriteOnly) && f.resize(TextLoad::kMaxFileBytes + 1); // sparse: no disk used
+    void lines_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("trim");
+        QTest::addColumn<QStringList>("items");
+        QTest::newRow("untrimmed") << "  abc  \r\n\r\nx"_ba << false << QStringList{"  abc  ", "", "x"};
+        QTest::newRow("empty file") << QByteArray() << false << QStringList();
+        QTest::newRow("trimmed: spaces only, tab and ideographic indent kept")
+            << (" \t\xA1\x40" + TestSupport::toCp950(u"甲"_s) + " \r\n  x ") << true
+            << QStringList{u"\t\u3000甲"_s, "x"};
+        // Whatever the bytes, read in pieces they come out as the whole file decodes, without a message.
+        QByteArray binary;
+        for (int i = 0; i < 65536; ++i)
+            binary.append(static_cast<char>((i * 7919) & 0xFF));
+        for (const auto& [name, bytes] : std::initializer_list<std::pair<const char*, QByteArray>>{
+                 {"binary", binary},
+                 {"NUL bytes", QByteArray("a\0b\r\n\0\0", 7)},
+                 {"utf8 mark then invalid bytes", "\xEF\xBB\xBF\xFF\xFE\r\nx"_ba},
+                 {"odd-length utf16", QByteArray("\xFF\xFE\x61\0b", 5)},
+                 {"lead bytes only", QByteArray(4097, '\xA4')},
+                 {"one 4 MB line", QByteArray(4 << 20, 'x')}})
+            QTest::newRow(name) << bytes << false << DataText::splitLines(DataText::decode(bytes));
     }
-    QVERIFY(made);
-    const QString name = QStringLiteral("心得文章\\0fifo.txt");
-    const QString message = QStringLiteral("找不到檔案\"") + name + QStringLiteral("\",或檔案無內容");
-    MessageRecorder messages;
-    ListBox list;
-    list.setItems({"stale"});
-    QVERIFY(!Module1::LoadListFile(name, &list, false));
-    TextBox box;
-    box.setText(QStringLiteral("stale"));
-    QVERIFY(!Module1::LoadTextFile(name, &box, false));
-    TextBox pane;
-    QLabel label;
-    QVERIFY(!Module1::LoadTextFile(name, &pane, true, QStringLiteral("P"), &label, QStringLiteral("S")));
-    QCOMPARE(messages.texts(), QStringList(3, message));
-    QCOMPARE(messages.messages.first().buttons, Module1::MsgButtons::Ok);
-    QCOMPARE(messages.messages.first().icon, Module1::MsgIcon::None);
-    QCOMPARE(list.listCount(), 0);
-    QCOMPARE(box.text(), QString());
-    QCOMPARE(pane.text(), QString());
-}
+    // A list gets one item a line; a pane the whole file, every line ended, the last one too.
+    void lines() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, trim);
+        QFETCH(QStringList, items);
+        ProgramFolder folder;
+        folder.write(u"職業\\劍士.txt"_s, bytes);
+        MessageRecorder messages;
+        ListBox list;
+        list.setItems({"old"});
+        Module1::LoadListFile(u"職業\\劍士.txt"_s, &list, trim);
+        QCOMPARE(list.items(), items);
+        TextBox box;
+        box.setText(u"old"_s);
+        Module1::LoadTextFile(u"職業\\劍士.txt"_s, &box, trim);
+        QCOMPARE(box.text(), items.isEmpty() ? QString() : items.join(u"\r\n"_s) + u"\r\n"_s);
+        QVERIFY(messages.messages.isEmpty());
+    }
 
-void tst_Loaders::namesAsTheFolderHasThem() {
-    ProgramFolder folder;
-    // A Windows archive unpacked on Linux: the file and its folder keep their code page 950 names.
-    const QByteArray root = QFile::encodeName(folder.path()) + '/';
-    const QByteArray legacyFolder = root + TestSupport::toCp950(QStringLiteral("職業"));
-    QVERIFY(::mkdir(legacyFolder, 0755) == 0);
-    FILE* f = std::fopen(legacyFolder + '/' + TestSupport::toCp950(QStringLiteral("劍士.txt")), "w");
-    QVERIFY(f);
-    std::fputs("\xBC\x43\r\n", f); // 劍 in code page 950
-    std::fclose(f);
-    // A listed name holding a backslash stays one name inside its folder.
-    folder.write(QStringLiteral("心得文章/x"), "outside\r\n");
-    QFile inside(folder.path() + QStringLiteral("/心得文章/..\\x.txt"));
-    QVERIFY(inside.open(QIODevice::WriteOnly));
-    inside.write("inside\r\n");
-    inside.close();
-    MessageRecorder messages;
-    TextBox box;
-    Module1::LoadTextFile(QStringLiteral("職業\\劍士.txt"), &box, false);
-    QCOMPARE(box.text(), QStringLiteral("劍\r\n"));
-    Module1::LoadTextFile(TextLoad::DataFile::listed(QStringLiteral("心得文章"), QStringLiteral("..\\x.txt")),
-                          &box, false);
-    QCOMPARE(box.text(), QStringLiteral("inside\r\n"));
-    QVERIFY(messages.messages.isEmpty());
-}
+    void unreadable_data() {
+        QTest::addColumn<QString>("kind");
+        for (const char* kind :
+             {"missing", "folder", "FIFO", "link to a FIFO", "link to /dev/zero", "larger than the limit"})
+            QTest::newRow(kind) << QString::fromLatin1(kind);
+    }
+    // Refused at once with the loader's message, by every way of loading; nothing blocks, nothing is read.
+    void unreadable() {
+        QFETCH(QString, kind);
+        ProgramFolder folder;
+        QDir().mkpath(folder.path() + u"/心得文章"_s);
+        const QString path = folder.path() + u"/心得文章/0fifo.txt"_s;
+        const QByteArray native = QFile::encodeName(path);
+        bool made = true;
+        if (kind == u"FIFO") {
+            made = ::mkfifo(native, 0644) == 0;
+        } else if (kind == u"link to a FIFO") {
+            made = ::mkfifo(native + ".p", 0644) == 0 && ::symlink(native + ".p", native) == 0;
+        } else if (kind == u"link to /dev/zero") {
+            made = ::symlink("/dev/zero", native) == 0;
+        } else if (kind == u"folder") {
+            made = QDir().mkdir(path);
+        } else if (kind == u"larger than the limit") {
+            QFile f(path);
+            made =
+                f.open(QIODevice::WriteOnly) && f.resize(TextLoad::kMaxFileBytes + 1); // sparse: no disk used
+        }
+        QVERIFY(made);
+        const QString name = u"心得文章\\0fifo.txt"_s;
+        MessageRecorder messages;
+        ListBox list;
+        list.setItems({"stale"});
+        QVERIFY(!Module1::LoadListFile(name, &list, false));
+        TextBox box;
+        box.setText(u"stale"_s);
+        QVERIFY(!Module1::LoadTextFile(name, &box, false));
+        TextBox pane;
+        QLabel label;
+        QVERIFY(!Module1::LoadTextFile(name, &pane, true, u"P"_s, &label, u"S"_s));
+        QCOMPARE(messages.texts(), QStringList(3, u"找不到檔案\""_s + name + u"\",或檔案無內容"_s));
+        QCOMPARE(list.listCount(), 0);
+        QCOMPARE(box.text(), QString());
+        QCOMPARE(pane.text(), QString());
+    }
 
-void tst_Loaders::badDataFiles_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("minimumItems");
-    QByteArray binary;
-    for (int i = 0; i < 65536; ++i)
-        binary.append(static_cast<char>((i * 7919) & 0xFF));
-    QTest::newRow("binary") << binary << 2;
-    QTest::newRow("NUL bytes") << QByteArray("a\0b\r\n\0\0", 7) << 2;
-    QTest::newRow("utf16 without byte-order mark") << QByteArray("a\0b\0\r\0\n\0c\0", 10) << 2;
-    QTest::newRow("utf8 mark then invalid bytes") << QByteArray("\xEF\xBB\xBF\xFF\xFE\r\nx") << 2;
-    QTest::newRow("odd-length utf16") << QByteArray("\xFF\xFE"
-                                                    "a\0b",
-                                                    5)
-                                      << 1;
-    QTest::newRow("lead bytes only") << QByteArray(4097, '\xA4') << 1;
-    QTest::newRow("one 4 MB line") << QByteArray(4 << 20, 'x') << 1;
-}
-
-// Whatever the bytes, both loaders read them as text without a message and agree on the lines.
-void tst_Loaders::badDataFiles() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, minimumItems);
-    ProgramFolder folder;
-    folder.write(QStringLiteral("bad.txt"), bytes);
-    MessageRecorder messages;
-    ListBox list;
-    Module1::LoadListFile(QStringLiteral("bad.txt"), &list, true);
-    TextBox box;
-    Module1::LoadTextFile(QStringLiteral("bad.txt"), &box, true);
-    QVERIFY(list.listCount() >= minimumItems);
-    QCOMPARE(box.text().count(QLatin1String("\r\n")), list.listCount());
-    QVERIFY(messages.messages.isEmpty());
-}
+    void namesAsTheFolderHasThem() {
+        ProgramFolder folder;
+        // A Windows archive unpacked on Linux: the file and its folder keep their code page 950 names.
+        const QByteArray legacyFolder =
+            QFile::encodeName(folder.path()) + '/' + TestSupport::toCp950(u"職業"_s);
+        QVERIFY(::mkdir(legacyFolder, 0755) == 0);
+        FILE* f = std::fopen(legacyFolder + '/' + TestSupport::toCp950(u"劍士.txt"_s), "w");
+        QVERIFY(f && std::fputs("\xBC\x43\r\n", f) >= 0 && std::fclose(f) == 0); // 劍 in code page 950
+        // A listed name holding a backslash stays one name inside its folder; a link to a file is followed.
+        folder.write(u"心得文章/x"_s, "outside\r\n");
+        QVERIFY(write(folder.path() + u"/心得文章/..\\x.txt"_s, "inside\r\n"));
+        QVERIFY(QFile::link(u"..\\x.txt"_s, folder.path() + u"/心得文章/link.txt"_s));
+        MessageRecorder messages;
+        TextBox box;
+        Module1::LoadTextFile(u"職業\\劍士.txt"_s, &box, false);
+        QCOMPARE(box.text(), u"劍\r\n"_s);
+        Module1::LoadTextFile(TextLoad::DataFile::listed(u"心得文章"_s, u"..\\x.txt"_s), &box, false);
+        QCOMPARE(box.text(), u"inside\r\n"_s);
+        Module1::LoadTextFile(u"心得文章\\link.txt"_s, &box, false);
+        QCOMPARE(box.text(), u"inside\r\n"_s);
+        QVERIFY(messages.messages.isEmpty());
+    }
+};
 
 QTEST_MAIN(tst_Loaders)
 #include "tst_loaders.moc"
