@@ -172,6 +172,7 @@ private slots:
         QTest::mouseClick(form->Command1, Qt::LeftButton);
         QCOMPARE(form->File1->listCount(), 9);
 
+        QTest::mouseClick(form->Command3, Qt::LeftButton); // no game yet: says so, stays
         QVERIFY(QDir().mkpath(wine.shots()));
         QTest::mouseClick(form->Command3, Qt::LeftButton);
         QCOMPARE(form->Dir1->path(), wine.shots());
@@ -179,7 +180,8 @@ private slots:
         form->Drive1->setDrives({Platform::driveC(), {u"x:"_s, wine.filePath(u"no-medium"_s)}});
         form->Drive1->setCurrentIndex(1);
         QCOMPARE(messages.texts(),
-                 QStringList{u"無法存取指定磁碟機，\r請確定系統已經連上該裝置。\rERROR: 裝置尚未就緒。"_s});
+                 QStringList({u"找不到QM安裝目錄"_s,
+                              u"無法存取指定磁碟機，\r請確定系統已經連上該裝置。\rERROR: 裝置尚未就緒。"_s}));
         QCOMPARE(form->Dir1->path(), wine.shots());
         QDir().mkpath(wine.filePath(u"drive_c/sub"_s));
         form->Drive1->setCurrentIndex(0);

@@ -57,6 +57,8 @@ rectangle | rectangle 10 20 40 30 | r10,20 r39,29 .9,20 .40,25 .25,19 .25,30
 window scales | org 100 100; ext 200 200; rectangle 140 120 200 140 | r20,10 r49,19 .19,15 .50,15 .30,20
 viewport moves | vporg 50 0; rectangle 0 0 10 10 | r50,0 r59,9 .0,0 .49,5 .60,5
 isotropic keeps aspect | mapmode 7; mapmode 9; ext 200 100; rectangle 0 0 200 100 | r0,0 r99,49 .50,50
+anisotropic again | mapmode 7; mapmode 8; ext 200 100; rectangle 0 0 200 100 | r0,0 r99,99
+window extent scaled | 0x0410 1 1 100 1; rectangle 0 0 1 50 | r0,0 r99,49 .50,50
 upward y axis | org 0 100; ext 100 -100; rectangle 0 0 20 10 | r0,99 r19,91 .0,0 .5,89
 ellipse | ellipse 0 0 100 50 | r50,25 r2,25 r50,2 .2,2 .97,47 .50,60
 rounded rectangle | roundrect 0 0 100 100 40 40 | r50,50 r2,50 r50,97 .1,1 .98,98
@@ -76,6 +78,7 @@ extended, Big5 font | font -20 136; select 3; exttext 10 50 0 中文字 | i10,46
 scaled font | placeable 0 0 500 500 480; ext 500 500; font -100 0; select 3; text 50 50 HH | i10,10,40,22
 opaque mode boxes the text | bkcolor lime; bkmode 2; text 10 10 HH | g11,11 i10,10,40,22
 no box after a hatch | bkmode 2; brush 2 red; select 3; rectangle 0 80 9 89; bkmode 1; text 10 10 HH | .11,11
+one unit per inch | placeable 0 0 1 1 1 | s96,96
 zero units per inch | placeable 0 0 100 100 0 | refused
 zero width | placeable 0 0 0 50 96 | refused
 side over limit | placeable 0 0 32000 100 96 | refused

@@ -23,6 +23,11 @@ void xdotool(const QStringList& args) {
 }
 
 void realClick(QWidget* w) {
+    // The window manager gives a click to whatever is on top there: bring the window up first.
+    w->window()->raise();
+    w->window()->activateWindow();
+    if (!QTest::qWaitFor([w] { return w->window()->isActiveWindow(); }))
+        qWarning("%s did not become active", qPrintable(w->window()->objectName()));
     const QPoint at = w->mapToGlobal(w->rect().center());
     xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
              QStringLiteral("click"), QStringLiteral("1")});
