@@ -5,26 +5,38 @@
 
 namespace DataText {
 
-QString decodeCp950(QByteArrayView bytes) {
-    // "cp950" under ICU is IBM's table (F9F9..F9FE become private-use); "windows-950" is the one
-    // Windows editors write.
-    // A lead byte cut off by the end of the file would be dropped silently; show it as U+FFFD.
-    bool danglingLead = false;
+namespace {
+
+// The length of `bytes` without a lead byte cut off at its end.
+qsizetype wholeCp950(QByteArrayView bytes) {
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto c = static_cast<unsigned char>(bytes[i]);
         if (c >= 0x81 && c <= 0xFE) {
             if (i + 1 == bytes.size())
-                danglingLead = true;
+                return i;
             ++i;
         }
     }
-    if (danglingLead)
-        bytes.chop(1);
+    return bytes.size();
+}
+
+// Bytes that end on a whole character.
+QString decodeWholeCp950(QByteArrayView bytes) {
+    // "cp950" under ICU is IBM's table (F9F9..F9FE become private-use); "windows-950" is the one
+    // Windows editors write.
     QStringDecoder decoder("windows-950", QStringConverter::Flag::Stateless);
     // Without ICU, the system's conversion is the best remaining guess.
     QStringDecoder system(QStringConverter::System, QStringConverter::Flag::Stateless);
-    QString text = decoder.isValid() ? decoder.decode(bytes) : system.decode(bytes);
-    if (danglingLead)
+    return decoder.isValid() ? decoder.decode(bytes) : system.decode(bytes);
+}
+
+} // namespace
+
+QString decodeCp950(QByteArrayView bytes) {
+    // A lead byte cut off by the end of the file would be dropped silently; show it as U+FFFD.
+    const qsizetype whole = wholeCp950(bytes);
+    QString text = decodeWholeCp950(bytes.first(whole));
+    if (whole < bytes.size())
         text += QChar::ReplacementCharacter;
     return text;
 }
@@ -102,24 +114,14 @@ QString Decoder::decode(QByteArrayView piece) {
     if (encoding_ != Encoding::Cp950)
         return unicode_.decode(piece);
     // A lead byte at the end of the piece waits for its trail byte.
-    QByteArray bytes = carry_ + piece.toByteArray();
-    carry_.clear();
-    qsizetype i = 0;
-    while (i < bytes.size()) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        if (c >= 0x81 && c <= 0xFE) {
-            if (i + 1 == bytes.size())
-                break;
-            i += 2;
-        } else {
-            ++i;
-        }
+    QByteArray joined;
+    if (!carry_.isEmpty()) {
+        joined = carry_;
+        piece = joined.append(piece);
     }
-    if (i < bytes.size()) {
-        carry_ = bytes.sliced(i);
-        bytes.truncate(i);
-    }
-    return decodeCp950(bytes);
+    const qsizetype whole = wholeCp950(piece);
+    carry_ = piece.sliced(whole).toByteArray();
+    return decodeWholeCp950(piece.first(whole));
 }
 
 QString Decoder::finish() {

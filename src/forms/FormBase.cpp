@@ -149,7 +149,7 @@ void FormBase::openFind() {
     if (!findBar_) {
         findBar_ = new FindBar(this);
         findBarHeight_ = findBar_->sizeHint().height();
-        connect(findBar_, &FindBar::closed, this, &FormBase::findClosed);
+        connect(findBar_, &FindBar::closed, this, [this] { makeRoomForFind(-findBarHeight_); });
     }
     QWidget* focus = QApplication::focusWidget();
     if (focus == findBar_) {
@@ -159,12 +159,8 @@ void FormBase::openFind() {
     QWidget* target = findTargets_.contains(focus) ? focus : findTargets_.first();
     const bool opening = findBar_->isHidden();
     findBar_->openOn(target, focus && focus->window() == this ? focus : target);
-    if (!opening)
-        return;
-    if (findGrows_ && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
-        resize(width(), height() + findBarHeight_);
-    placeFindBar();
-    Form_Resize();
+    if (opening)
+        makeRoomForFind(findBarHeight_);
 }
 
 void FormBase::placeFindBar() {
@@ -172,9 +168,10 @@ void FormBase::placeFindBar() {
         findBar_->setGeometry(0, height() - findBarHeight_, width(), findBarHeight_);
 }
 
-void FormBase::findClosed() {
+void FormBase::makeRoomForFind(int grow) {
     if (findGrows_ && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
-        resize(width(), height() - findBarHeight_);
+        resize(width(), height() + grow);
+    placeFindBar();
     Form_Resize();
 }
 

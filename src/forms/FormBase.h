@@ -84,7 +84,8 @@ private:
 
     void openFind();
     void placeFindBar();
-    void findClosed();
+    // The find field opened (`grow` > 0) or closed: the window grows or shrinks by it, or lays out again.
+    void makeRoomForFind(int grow);
 
     bool loaded_ = false;
     bool unloading_ = false;

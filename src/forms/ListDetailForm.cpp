@@ -26,12 +26,11 @@ ListDetailForm::ListDetailForm(const Design& design) : design_(design) {
 }
 
 void ListDetailForm::Form_Load() {
-    const auto load = [this] { loadList(); };
     if (design_.loadBeforePlacing)
-        load();
+        loadList();
     Module1::PlaceWindowBottomRight(this);
     if (!design_.loadBeforePlacing)
-        load();
+        loadList();
 }
 
 void ListDetailForm::Form_Resize() {

@@ -37,6 +37,5 @@ private slots:
 private:
     void loadList();
 
-private:
     const Design& design_;
 };

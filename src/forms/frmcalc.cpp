@@ -16,6 +16,8 @@
 #include <QPalette>
 #include <QPixmap>
 
+#include <utility>
+
 using Numbers::displayForm;
 using Numbers::leadingNumber;
 
@@ -179,16 +181,22 @@ void frmcalc::fitCaption(QLabel* label) {
 
 bool frmcalc::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
-    case QEvent::FocusIn:
-        for (int n = 1; n <= 5; ++n) {
-            if (watched == statBox(n)) {
+    case QEvent::FocusIn: {
+        const std::pair<QLineEdit*, void (frmcalc::*)()> gotFocus[] = {{a1, &frmcalc::a1_GotFocus},
+                                                                       {a2, &frmcalc::a2_GotFocus},
+                                                                       {a3, &frmcalc::a3_GotFocus},
+                                                                       {a4, &frmcalc::a4_GotFocus},
+                                                                       {a5, &frmcalc::a5_GotFocus}};
+        for (const auto& [box, handler] : gotFocus) {
+            if (watched == box) {
                 const auto reason = static_cast<QFocusEvent*>(event)->reason();
                 // A click places the caret after focusing; the release selects again.
-                clickFocused_ = reason == Qt::MouseFocusReason ? statBox(n) : nullptr;
-                statGotFocus(n);
+                clickFocused_ = reason == Qt::MouseFocusReason ? box : nullptr;
+                (this->*handler)();
             }
         }
         break;
+    }
     case QEvent::MouseButtonRelease:
         if (watched == Label15) {
             const auto* mouse = static_cast<QMouseEvent*>(event);

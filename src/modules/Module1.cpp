@@ -1,8 +1,6 @@
 #include "modules/Module1.h"
 
-#include "core/DataText.h"
 #include "core/Placement.h"
-#include "forms/FormBase.h"
 #include "modules/StartUp.h"
 #include "modules/TextLoad.h"
 #include "widgets/AppStyle.h"
@@ -10,10 +8,7 @@
 #include "widgets/TextBox.h"
 
 #include <QApplication>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QFont>
 #include <QIcon>
 #include <QLabel>
