@@ -112,7 +112,6 @@ void initApplication() {
 void unloadAllForms() {
     FormBase::unloadAll();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    Module1::setQuitting(false);
 }
 
 } // namespace TestSupport

@@ -105,7 +105,6 @@ void Form1::Form_Load() {
 
 void Form1::Form_Unload() {
     // Closing the menu ends the program: the other windows go without their own closing handlers.
-    Module1::setQuitting(true);
     FormBase::unloadAll();
     QCoreApplication::quit();
 }

@@ -39,11 +39,6 @@ MsgHandler& messageHandler() {
     return handler;
 }
 
-bool& quittingFlag() {
-    static bool flag = false;
-    return flag;
-}
-
 // Frame margins of the last framed window seen on screen: the best guess for a window not framed yet.
 QMargins& knownFrameMargins() {
     static QMargins margins;
@@ -267,13 +262,6 @@ void initApplication(QApplication& app) {
     font.setPointSizeF(9);
     app.setFont(font);
     app.setWindowIcon(QIcon(QStringLiteral(":/icons/qmquery.png")));
-}
-
-bool quitting() {
-    return quittingFlag();
-}
-void setQuitting(bool on) {
-    quittingFlag() = on;
 }
 
 } // namespace Module1

@@ -80,8 +80,4 @@ void setOuterWidthTw(QWidget* window, double twips);
 // Application-wide set-up: fonts for the design's Traditional Chinese faces, title, icon.
 void initApplication(QApplication& app);
 
-// Set when the menu closes: long-running loads stop at once.
-[[nodiscard]] bool quitting();
-void setQuitting(bool on);
-
 } // namespace Module1
