@@ -44,6 +44,7 @@ void tst_ViewerCore::header_data() {
     };
     // JPEG segments by hand: 0xFF, the marker, a length that counts itself, the body.
     const QByteArray soi = "\xFF\xD8"_ba, eoi = "\xFF\xD9"_ba, sos = "\xFF\xDA\0\x08\x01\x01\0\0\x3F\0"_ba;
+    row("as many scans as allowed", JpegWriter::progressive(16, 16, 255), 0, "256 scans");
     row("20,000 scans: counted one past", JpegWriter::progressive(16, 16, 20000), 0, "257 scans, too many");
     row("stuffing and restarts", soi + sos + "\x12\xFF\x00\x34\xFF\xD0\x56"_ba + sos + eoi, 0, "2 scans");
     row("header bytes like markers", soi + "\xFF\xDA\0\x08\xFF\xDA\0\x08\xFF\xDA"_ba + eoi, 0, "1 scans");
@@ -74,6 +75,8 @@ void tst_ViewerCore::header_data() {
     row("exactly the budget", {}, 5880054, "", {1400, 1400}, 7840000);
     row("one row over", {}, 5884254, "too large for 2 megapixels", {1400, 1401}, 7840000);
     row("lying header", {}, 118, "impossible", {3000, 3000});
+    row("4,096 pixels a byte: a plain picture packs that well", {}, 100, "", {4096, 100});
+    row("one pixel a byte more", {}, 100, "impossible", {4096, 101});
 }
 
 void tst_ViewerCore::header() {
