@@ -1,6 +1,7 @@
 #include "testsupport.h"
 
 #include "forms/FormBase.h"
+#include "platform/CodePages.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -8,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QInputMethodEvent>
-#include <QStringEncoder>
 #include <QTest>
 #include <QWindow>
 
@@ -67,8 +67,7 @@ QString ProgramFolder::writeCp950(const QString& relativeName, const QString& te
 }
 
 QByteArray toCp950(const QString& text) {
-    QStringEncoder encoder("windows-950");
-    return encoder.encode(text);
+    return Platform::encodeCodePage950(text);
 }
 
 namespace {

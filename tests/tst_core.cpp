@@ -2,8 +2,8 @@
 #include "core/Numbers.h"
 #include "core/QuestText.h"
 #include "core/Wildcard.h"
+#include "platform/CodePages.h"
 
-#include <QStringDecoder>
 #include <QTest>
 
 #include <limits>
@@ -22,7 +22,7 @@ private slots:
         };
         // What Windows' code page 950 makes of bytes that are not UTF-8.
         const auto cp950 = [](const QByteArray& bytes) {
-            return QStringList{QStringDecoder("windows-950").decode(bytes)};
+            return QStringList{Platform::decodeCodePage950(bytes)};
         };
         row("cp950 中 A4A4, its trail byte in the lead range", "\xA4\xA4"_ba, {u"中"_s});
         // A440 is 一, F9F9 the box drawing of Windows' table.

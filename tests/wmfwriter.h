@@ -2,12 +2,13 @@
 
 // Builds Windows metafiles in memory for the reader's tests and the fuzzer's seed files.
 
+#include "platform/CodePages.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QHash>
 #include <QImage>
 #include <QRect>
-#include <QStringEncoder>
 
 #include <algorithm>
 #include <initializer_list>
@@ -47,7 +48,7 @@ public:
         for (const QString& call : calls.split(u';', Qt::SkipEmptyParts)) {
             const QStringList a = call.split(u' ', Qt::SkipEmptyParts);
             const auto n = [&a](qsizetype i) { return a.value(i).toInt(nullptr, 0); };
-            QByteArray text = QStringEncoder("windows-950").encode(a.last());
+            QByteArray text = Platform::encodeCodePage950(a.last());
             if (a[0] == u"placeable") {
                 placeable = true, unitsPerInch = n(5), bounds = QRect(n(1), n(2), n(3) - n(1), n(4) - n(2));
             } else if (a[0] == u"font") {

@@ -1,8 +1,7 @@
 #include "core/ArticleList.h"
 
 #include "core/FileNames.h"
-
-#include <QStringEncoder>
+#include "platform/CodePages.h"
 
 #include <algorithm>
 
@@ -13,7 +12,6 @@ namespace {
 // A sort key per name: ASCII folded to lower case, other characters by their code page 950 bytes,
 // characters outside that code page after all of them by code point.
 QByteArray sortKey(const QString& name) {
-    QStringEncoder encoder("windows-950", QStringConverter::Flag::Stateless);
     QByteArray key;
     for (qsizetype i = 0; i < name.size(); ++i) {
         const qsizetype width = name[i].isHighSurrogate() && i + 1 < name.size() ? 2 : 1;
@@ -24,14 +22,8 @@ QByteArray sortKey(const QString& name) {
             key.append(char(0x00)).append(static_cast<char>(QChar::toLower(code)));
             continue;
         }
-        QByteArray bytes;
-        if (encoder.isValid()) {
-            bytes = encoder.encode(ch);
-            if (encoder.hasError() || bytes.contains('?'))
-                bytes.clear();
-            encoder.resetState();
-        }
-        if (bytes.size() == 2) {
+        const QByteArray bytes = Platform::encodeCodePage950(ch);
+        if (bytes.size() == 2 && !bytes.contains('?')) {
             key.append(char(0x01)).append(bytes);
         } else {
             key.append(char(0x02));

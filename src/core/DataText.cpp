@@ -1,5 +1,7 @@
 #include "core/DataText.h"
 
+#include "platform/CodePages.h"
+
 #include <QDir>
 #include <QStringDecoder>
 
@@ -20,22 +22,12 @@ qsizetype wholeCp950(QByteArrayView bytes) {
     return bytes.size();
 }
 
-// Bytes that end on a whole character.
-QString decodeWholeCp950(QByteArrayView bytes) {
-    // "cp950" under ICU is IBM's table (F9F9..F9FE become private-use); "windows-950" is the one
-    // Windows editors write.
-    QStringDecoder decoder("windows-950", QStringConverter::Flag::Stateless);
-    // Without ICU, the system's conversion is the best remaining guess.
-    QStringDecoder system(QStringConverter::System, QStringConverter::Flag::Stateless);
-    return decoder.isValid() ? decoder.decode(bytes) : system.decode(bytes);
-}
-
 } // namespace
 
 QString decodeCp950(QByteArrayView bytes) {
     // A lead byte cut off by the end of the file would be dropped silently; show it as U+FFFD.
     const qsizetype whole = wholeCp950(bytes);
-    QString text = decodeWholeCp950(bytes.first(whole));
+    QString text = Platform::decodeCodePage950(bytes.first(whole));
     if (whole < bytes.size())
         text += QChar::ReplacementCharacter;
     return text;
@@ -121,7 +113,7 @@ QString Decoder::decode(QByteArrayView piece) {
     }
     const qsizetype whole = wholeCp950(piece);
     carry_ = piece.sliced(whole).toByteArray();
-    return decodeWholeCp950(piece.first(whole));
+    return Platform::decodeCodePage950(piece.first(whole));
 }
 
 QString Decoder::finish() {

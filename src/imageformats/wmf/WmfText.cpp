@@ -2,9 +2,9 @@
 
 #include "WmfPlayer.h"
 #include "WmfReader.h"
+#include "platform/CodePages.h"
 
 #include <QFontMetricsF>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <cmath>
@@ -15,21 +15,22 @@ namespace {
 constexpr double farAway = 1e7;
 constexpr int maxFaces = 16;
 
-const char* codecForCharset(int charset) {
+// The Windows code page of a font's character set.
+int codePageOfCharset(int charset) {
     switch (charset) {
     case 1: // the system's own code page, which for this program's files is Big5
     case 136:
-        return "windows-950";
+        return 950;
     case 128:
-        return "Shift_JIS";
+        return 932;
     case 129:
-        return "windows-949";
+        return 949;
     case 134:
-        return "GBK";
+        return 936;
     case 2:
-        return "ISO-8859-1";
+        return 28591;
     default:
-        return "windows-1252";
+        return 1252;
     }
 }
 
@@ -51,15 +52,9 @@ QString decodeText(QByteArrayView bytes, int charset) {
     }
     if (danglingLead)
         bytes.chop(1);
-    QString text;
-    QStringDecoder decoder(codecForCharset(charset));
-    if (!decoder.isValid()) { // a system without that code page still shows something
-        text = QString::fromLatin1(bytes);
-    } else {
-        text = decoder.decode(bytes);
-        if (decoder.hasError())
-            text.replace(QChar(0xFFFD), QChar(u'?'));
-    }
+    // Metafile text is drawn with '?' for what it cannot show.
+    QString text = Platform::decodeCodePage(codePageOfCharset(charset), bytes);
+    text.replace(QChar::ReplacementCharacter, u'?');
     return danglingLead ? text + QChar(u'?') : text;
 }
 
