@@ -337,16 +337,19 @@ private slots:
         QTest::addColumn<int>("pick"); // of five files; file i is 10 + i pixels wide
         QTest::addColumn<QKeyCombination>("key");
         QTest::addColumn<QList<Module1::MsgResult>>("answers");
-        QTest::addColumn<bool>("gone");       // removed by another program after the list was read
+        QTest::addColumn<int>(
+            "change"); // by another program once shown: 1 removed, 2 the next renamed over it
         QTest::addColumn<QString>("message"); // %1 standing for the file
         QTest::addColumn<int>("shownWidth");  // of the file picked after
         const QKeyCombination del(Qt::Key_Delete), shift(Qt::ShiftModifier | Qt::Key_Delete);
         const QList<Module1::MsgResult> none, no{Module1::MsgResult::No};
         // Delete answered Yes is in oddNames().
-        QTest::newRow("Shift+Delete last of five") << 4 << shift << none << false << "" << 13;
-        QTest::newRow("No keeps everything") << 2 << del << no << false << u"刪除檔案:\"%1\"?"_s << 12;
+        QTest::newRow("Shift+Delete last of five") << 4 << shift << none << 0 << "" << 13;
+        QTest::newRow("No keeps everything") << 2 << del << no << 0 << u"刪除檔案:\"%1\"?"_s << 12;
         QTest::newRow("already gone: list and picture stay, so the player sees what failed")
-            << 1 << shift << none << true << u"無法刪除檔案:\"%1\"\r檔案已經不存在"_s << 11;
+            << 1 << shift << none << 1 << u"無法刪除檔案:\"%1\"\r檔案已經不存在"_s << 11;
+        QTest::newRow("another file under the name: never seen, so it stays")
+            << 1 << shift << none << 2 << u"%1 已經不存在。"_s << 11;
     }
 
     // Only the listed file goes, and only when the player asked for it.
@@ -354,7 +357,7 @@ private slots:
         QFETCH(int, pick);
         QFETCH(QKeyCombination, key);
         QFETCH(QList<Module1::MsgResult>, answers);
-        QFETCH(bool, gone);
+        QFETCH(int, change);
         QFETCH(QString, message);
         QFETCH(int, shownWidth);
         FakeWine wine;
@@ -368,17 +371,27 @@ private slots:
                 ::link(QFile::encodeName(victim), other) == 0);
         auto* form = openViewer(pick);
         QTRY_COMPARE(form->Image1->picture().width(), 10 + pick);
+        const bool gone = change == 1;
         QVERIFY(!gone || QFile::remove(victim));
+        if (change == 2) {
+            QVERIFY(QFile::rename(victim, wine.filePath(u"kept.bmp"_s)) &&
+                    QFile::rename(wine.shots() + u"/s2.bmp"_s, victim));
+            names.removeAt(2);
+        }
         TestSupport::MessageRecorder messages;
         messages.answers = answers;
         TestSupport::press(key);
         QCOMPARE(messages.texts(), message.isEmpty() ? QStringList() : QStringList{message.arg(victim)});
-        const bool deleted = !gone && answers.value(0, Module1::MsgResult::Yes) == Module1::MsgResult::Yes;
+        const bool deleted =
+            change == 0 && answers.value(0, Module1::MsgResult::Yes) == Module1::MsgResult::Yes;
         QCOMPARE(QFileInfo::exists(victim), !deleted && !gone);
+        QVERIFY(change != 2 || QFileInfo::exists(wine.filePath(u"kept.bmp"_s)));
         if (deleted)
             names.removeAt(pick);
         QCOMPARE(form->File1->items(), names);
-        QCOMPARE(form->File1->listIndex(), names.indexOf(u"s%1.bmp"_s.arg(shownWidth - 10)));
+        // Renamed over: the list is read again with nothing picked, as for a picture that vanished.
+        QCOMPARE(form->File1->listIndex(),
+                 change == 2 ? -1 : names.indexOf(u"s%1.bmp"_s.arg(shownWidth - 10)));
         QTRY_COMPARE(form->Image1->picture().width(), shownWidth);
         struct stat kept {};
         QVERIFY(::stat(other, &kept) == 0 && (kept.st_mode & 0777) == 0444);

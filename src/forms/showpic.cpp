@@ -398,6 +398,8 @@ void showpic::pictureReady(const QString& path, const Platform::PictureLoad& loa
         return;
     if (load.error == Platform::PictureError::None)
         showPicture(load.image);
+    shownPath_ = path;
+    shownStamp_ = load.stamp;
     SetPicture();
     const QString shown = FileNames::displayPath(path);
     switch (load.error) {
@@ -451,6 +453,9 @@ void showpic::File1_KeyDown(int keyCode, int shift) {
     if (path.isEmpty())
         return;
     if (keyCode == kDelete) {
+        // What the player is deleting: the file shown, or the one the name holds now if none is yet.
+        if (shownPath_ != path)
+            shownStamp_ = Platform::stampFile(path), shownPath_ = path;
         if (shift == kShift) {
             deleteafile(path);
             return;
@@ -467,6 +472,15 @@ void showpic::File1_KeyDown(int keyCode, int shift) {
 
 void showpic::deleteafile(const QString& path) {
     int i = File1->listIndex();
+    // Another program may have put another file under the name meanwhile: that one was never seen. (A
+    // name that holds nothing any more gets the failed deletion's message below.)
+    const Platform::FileStamp now = Platform::stampFile(path);
+    if (now.kind != Platform::OpenResult::Missing && !Platform::sameFile(now, shownStamp_)) {
+        Module1::MsgBox(FileNames::displayPath(path) + QStringLiteral(" 已經不存在。"),
+                        Module1::MsgButtons::Ok, Module1::MsgIcon::None, this);
+        File1->refresh();
+        return;
+    }
     QString reason;
     if (!Platform::deleteFile(path, &reason)) {
         // The list and the picture stay as they were, so the player sees what failed.

@@ -89,5 +89,8 @@ private:
     [[nodiscard]] bool pictureLargerThanFrame() const;
 
     PictureCache* pictures_ = nullptr;
+    // The file last shown (or refused) for the selected name: a deletion removes that file or nothing.
+    QString shownPath_;
+    Platform::FileStamp shownStamp_;
     PanGesture pan_;
 };

@@ -58,6 +58,9 @@ struct FileStamp {
 [[nodiscard]] FileStamp stampFile(const QString& path);
 // The file an open QFile reads.
 [[nodiscard]] FileStamp stampOpenFile(const QFile& file);
+// Whether two stamps are of one regular file, edited or not: the same device and inode where the system
+// tells them, else the same size and time of change.
+[[nodiscard]] bool sameFile(const FileStamp& a, const FileStamp& b);
 
 // Whether the path is a folder (following links).
 [[nodiscard]] bool isFolder(const QString& path);

@@ -27,4 +27,12 @@ OpenResult readAll(QFile& file, qint64 maxBytes, QByteArray& bytes) {
     return OpenResult::Ok;
 }
 
+bool sameFile(const FileStamp& a, const FileStamp& b) {
+    if (a.kind != OpenResult::Ok || b.kind != OpenResult::Ok)
+        return false;
+    if (a.inode != 0 || b.inode != 0)
+        return a.device == b.device && a.inode == b.inode;
+    return a.size == b.size && a.modifiedNs == b.modifiedNs;
+}
+
 } // namespace Platform
