@@ -94,6 +94,11 @@ private slots:
         QCOMPARE(DataFolder::seed(from, to, u"1.0.1"_s), QStringList{marker + u": not a file"_s});
         QCOMPARE(read(to + u"/技能/新技能.txt"_s), u"installed/技能/新技能.txt"_s.toUtf8());
         QVERIFY(QFile::remove(marker));
+        // Nor is a link there followed: the file it leads to stays as it was.
+        make(root.path(), {"victim.txt", u"player/"_s + DataFolder::markerName() + u">../victim.txt"_s});
+        QCOMPARE(DataFolder::seed(from, to, u"1.0.1"_s), QStringList{marker + u": not a file"_s});
+        QCOMPARE(read(root.filePath(u"victim.txt"_s)), "victim.txt"_ba);
+        QVERIFY(QFile::remove(marker));
         QCOMPARE(DataFolder::seed(from, to, u"1.0.1"_s), QStringList());
 
         // The same version copies nothing back the player removed; an upgrade adds, overwriting nothing.
@@ -144,6 +149,23 @@ private slots:
             StartUp::settleDataFolder(&errStream);
             QCOMPARE(StartUp::dataFolder(), folder.replace(u"<root>"_s, root.path()));
         }
+    }
+
+    // The player's folder is never below the folder the program was started in.
+    void relativeDataHome() {
+        QTemporaryDir root;
+        make(root.path(), {"home/.local/share/qmquery/", "started/here/qmquery/"});
+        const auto restore = qScopeGuard(
+            [home = qgetenv("HOME"), data = qgetenv("XDG_DATA_HOME"), current = QDir::currentPath()] {
+                qputenv("HOME", home);
+                qputenv("XDG_DATA_HOME", data);
+                QDir::setCurrent(current);
+            });
+        qputenv("HOME", QFile::encodeName(root.filePath(u"home"_s)));
+        qputenv("XDG_DATA_HOME", "here");
+        QVERIFY(QDir::setCurrent(root.filePath(u"started"_s)));
+        StartUp::settleDataFolder();
+        QCOMPARE(StartUp::dataFolder(), root.filePath(u"home/.local/share/qmquery"_s));
     }
 };
 

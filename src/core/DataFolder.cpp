@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 namespace DataFolder {
 
@@ -115,10 +116,14 @@ QStringList seed(const QString& from, const QString& to, const QString& version)
     copyTree(from, to, failures);
     if (!failures.isEmpty())
         return failures;
-    if (occupied(QFileInfo(marker)) && !QFileInfo(marker).isFile())
-        return {marker + QStringLiteral(": not a file")}; // opening a pipe to write would wait forever
-    QFile file(marker);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(version.toUtf8() + '\n') < 0)
+    // Opening a pipe to write would wait forever, and writing through a link would overwrite whatever it
+    // leads to: the marker is written beside and renamed over a plain file or nothing.
+    const QFileInfo existing(marker);
+    if (existing.isSymLink() || (occupied(existing) && !existing.isFile()))
+        return {marker + QStringLiteral(": not a file")};
+    QSaveFile file(marker);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly) || file.write(version.toUtf8() + '\n') < 0 || !file.commit())
         return {marker + QStringLiteral(": ") + file.errorString()};
     return {};
 }
