@@ -110,7 +110,11 @@ void settleDataFolder(QTextStream* err) {
     }
     const QString programFolder = QCoreApplication::applicationDirPath();
     const QString installed = QStringLiteral(QMQUERY_INSTALLED_DATA);
-    const QString genericData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    QString genericData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    // A relative XDG_DATA_HOME is to be ignored (Qt passes it on, and it would name a folder below
+    // wherever the program was started).
+    if (!genericData.isEmpty() && QDir::isRelativePath(genericData))
+        genericData = QDir::homePath() + QStringLiteral("/.local/share");
     DataFolder::Places places;
     places.programFolder = programFolder;
     places.installedData =
