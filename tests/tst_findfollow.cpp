@@ -18,6 +18,8 @@
 #include <QTest>
 #include <QTextDocument>
 
+#include <filesystem>
+
 using TestSupport::MessageRecorder;
 using TestSupport::ProgramFolder;
 
@@ -43,8 +45,11 @@ void save(const QString& path, const QByteArray& bytes, Save how) {
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(bytes);
     f.close();
-    if (how == Save::RenamedOver)
-        QVERIFY(std::rename(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()) == 0);
+    if (how == Save::RenamedOver) {
+        std::error_code error; // replacing the file, as editors do, on Windows too
+        std::filesystem::rename(target.toStdU16String(), path.toStdU16String(), error);
+        QVERIFY2(!error, error.message().c_str());
+    }
 }
 
 } // namespace
