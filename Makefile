@@ -1,5 +1,6 @@
 # The two entry points a fresh Debian 12 machine needs: `make run` and `make test`.
-.PHONY: deps run test test-default test-asan build-default build-asan bench fuzz mutate package clean
+.PHONY: deps run test test-default test-asan test-windows-if-built build-default build-asan bench fuzz mutate \
+	package windows test-windows clean
 
 deps:
 	@scripts/install-deps.sh
@@ -21,8 +22,13 @@ test-default: build-default
 test-asan: build-asan
 	ctest --preset asan
 
-# Every test, in the normal build and again under AddressSanitizer + UndefinedBehaviorSanitizer.
-test: test-default test-asan
+# Every test, in the normal build and again under AddressSanitizer + UndefinedBehaviorSanitizer, and the
+# Windows build's under Wine when Qt for Windows has been built on this machine (`make windows`).
+test: test-default test-asan test-windows-if-built
+
+test-windows-if-built:
+	@if scripts/windows-qt.sh --check >/dev/null; then scripts/windows.sh test; else \
+		echo "Windows tests skipped: Qt for Windows is not built here; run \`make windows\` once (about 40 minutes)"; fi
 
 # Speed figures, each against a baseline measured in the same run (see README, Performance); fails
 # when a figure misses its bar, after running them all.
@@ -44,6 +50,15 @@ mutate: deps
 package: build-default
 	cd build/default && cpack
 	@ls -1 build/default/qmquery_*.deb build/default/qmquery-*.tar.gz
+
+# The Windows program as a zip (build/windows/qmquery-<version>-windows-x64.zip); the first run builds Qt
+# for Windows into a cache outside the tree, later runs reuse it.
+windows:
+	scripts/windows.sh package
+
+# The test programs built for Windows and run under Wine, then the zip started under Wine.
+test-windows:
+	scripts/windows.sh test
 
 clean:
 	rm -rf build
