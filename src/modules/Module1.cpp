@@ -154,7 +154,8 @@ Reloading::Reloading(QWidget* target) : target_(target) {
 }
 
 Reloading::~Reloading() {
-    target_->setProperty(kReloadingProperty, QVariant());
+    if (target_)
+        target_->setProperty(kReloadingProperty, QVariant());
 }
 
 bool LoadListFile(const TextLoad::DataFile& file, ListBox* target, bool trimLines) {

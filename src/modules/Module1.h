@@ -4,6 +4,7 @@
 #include "platform/Files.h"
 
 #include <QMargins>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -75,7 +76,7 @@ public:
     Q_DISABLE_COPY_MOVE(Reloading)
 
 private:
-    QWidget* target_;
+    QPointer<QWidget> target_;
 };
 
 // Puts a top-level window near the screen's bottom-right corner (100 and 80 twips from the edges).
