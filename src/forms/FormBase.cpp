@@ -177,12 +177,14 @@ void FormBase::makeRoomForFind(int grow) {
 
 void FormBase::follow(QWidget* shown, const TextLoad::DataFile& file, std::function<void()> reload) {
     if (!follower_)
-        follower_ = new FileFollower(this);
+        follower_ = new FileFollower(this, TextLoad::kMaxFileBytes);
     const QString path = TextLoad::locate(Module1::programFolder(), file);
     QPointer<QWidget> target(shown);
-    follower_->follow(shown, path, [target, reload] {
+    follower_->follow(shown, path, Module1::loadedStamp(shown), [target, reload] {
         if (!target)
             return;
+        // The player asked for none of this: a file that cannot be read now leaves the window as it is.
+        const Module1::Reloading again(target);
         if (auto* list = qobject_cast<ListBox*>(target.data())) {
             const bool picked = list->listIndex() >= 0;
             const QString text = list->text();

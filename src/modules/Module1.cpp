@@ -62,6 +62,16 @@ void reportMissing(const QString& fileName, QWidget* parent) {
 
 // The load in progress on a text box: a newer load into the same box stops it.
 const char* const kLoadName = "qmquery_load";
+const char* const kLoadedStampProperty = "qmquery_loadedStamp";
+const char* const kReloadingProperty = "qmquery_reloading";
+
+bool reloading(const QWidget* target) {
+    return target->property(kReloadingProperty).toBool();
+}
+
+void setLoadedStamp(QWidget* target, const QFile& file) {
+    target->setProperty(kLoadedStampProperty, QVariant::fromValue(Platform::stampOpenFile(file)));
+}
 
 } // namespace
 
@@ -135,13 +145,32 @@ MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, QWidget*
     return MsgResult::Ok;
 }
 
+Platform::FileStamp loadedStamp(const QWidget* target) {
+    return target->property(kLoadedStampProperty).value<Platform::FileStamp>();
+}
+
+Reloading::Reloading(QWidget* target) : target_(target) {
+    target_->setProperty(kReloadingProperty, true);
+}
+
+Reloading::~Reloading() {
+    if (target_)
+        target_->setProperty(kReloadingProperty, QVariant());
+}
+
 bool LoadListFile(const TextLoad::DataFile& file, ListBox* target, bool trimLines) {
-    target->clear();
+    const bool again = reloading(target);
+    if (!again)
+        target->clear();
     QFile data;
     QStringList lines;
-    if (!TextLoad::open(TextLoad::locate(programFolder(), file), data) ||
-        !TextLoad::readLines(data, trimLines, lines)) {
-        reportMissing(file.shown, target->window());
+    const bool opened = TextLoad::open(TextLoad::locate(programFolder(), file), data);
+    // Stamped before reading: a save made during the reading is then seen as a change.
+    if (opened)
+        setLoadedStamp(target, data);
+    if (!opened || !TextLoad::readLines(data, trimLines, lines)) {
+        if (!again)
+            reportMissing(file.shown, target->window());
         return false;
     }
     target->setItems(std::move(lines));
@@ -150,19 +179,24 @@ bool LoadListFile(const TextLoad::DataFile& file, ListBox* target, bool trimLine
 
 bool LoadTextFile(const TextLoad::DataFile& file, TextBox* target, bool trimLines,
                   const QString& progressPrefix, QLabel* progressLabel, const QString& progressSuffix) {
+    const bool again = reloading(target);
     // The newest load into a box wins: an older one stops and gives back what it holds.
     delete target->findChild<TextLoad::Progressive*>(QLatin1String(kLoadName), Qt::FindDirectChildrenOnly);
-    target->clear();
+    if (!again)
+        target->clear();
     auto data = std::make_unique<QFile>();
     if (!TextLoad::open(TextLoad::locate(programFolder(), file), *data)) {
-        reportMissing(file.shown, target->window());
+        if (!again)
+            reportMissing(file.shown, target->window());
         return false;
     }
+    setLoadedStamp(target, *data);
     const bool progress = !progressSuffix.isEmpty() && progressLabel;
     if (!progress) {
         QStringList lines;
         if (!TextLoad::readLines(*data, trimLines, lines)) {
-            reportMissing(file.shown, target->window());
+            if (!again)
+                reportMissing(file.shown, target->window());
             return false;
         }
         QString text;
@@ -179,25 +213,30 @@ bool LoadTextFile(const TextLoad::DataFile& file, TextBox* target, bool trimLine
     }
 
     // Read and decoded on a worker; the text grows and the label counts as the lines arrive, and the
-    // window stays live meanwhile.
+    // window stays live meanwhile. A reload keeps the old text until the new one starts to arrive.
     auto* load = new TextLoad::Progressive(std::move(data), trimLines, target);
     load->setObjectName(QLatin1String(kLoadName));
     QPointer<QLabel> label(progressLabel);
     auto count = std::make_shared<qsizetype>(0);
     QObject::connect(
         load, &TextLoad::Progressive::batch, target,
-        [target, label, count, progressPrefix, progressSuffix](const QString& text, qsizetype lines) {
+        [target, label, count, again, progressPrefix, progressSuffix](const QString& text, qsizetype lines) {
+            if (again && *count == 0)
+                target->clear();
             target->appendText(text);
             *count += lines;
             if (label)
                 label->setText(progressPrefix + QString::number(*count) + progressSuffix);
         });
     const QString shown = file.shown;
-    QObject::connect(load, &TextLoad::Progressive::finished, target, [load, target, shown](bool ok) {
-        load->deleteLater();
-        if (!ok)
-            reportMissing(shown, target->window());
-    });
+    QObject::connect(load, &TextLoad::Progressive::finished, target,
+                     [load, target, shown, again, count](bool ok) {
+                         load->deleteLater();
+                         if (ok && again && *count == 0)
+                             target->clear(); // the file was saved empty
+                         if (!ok && !again)
+                             reportMissing(shown, target->window());
+                     });
     return true;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "modules/TextLoad.h"
+#include "platform/Files.h"
 
 #include <QMargins>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -60,6 +62,22 @@ bool LoadListFile(const TextLoad::DataFile& file, ListBox* target, bool trimLine
 bool LoadTextFile(const TextLoad::DataFile& file, TextBox* target, bool trimLines,
                   const QString& progressPrefix = {}, QLabel* progressLabel = nullptr,
                   const QString& progressSuffix = {});
+
+// The file the last successful load into `target` read, as it was when the reading began.
+[[nodiscard]] Platform::FileStamp loadedStamp(const QWidget* target);
+
+// While it lives, loads into `target` read again a file the player saved: one that cannot be read shows
+// no message and leaves the target as it was; one that can replaces the target's content only as the
+// new content arrives.
+class Reloading {
+public:
+    explicit Reloading(QWidget* target);
+    ~Reloading();
+    Q_DISABLE_COPY_MOVE(Reloading)
+
+private:
+    QPointer<QWidget> target_;
+};
 
 // Puts a top-level window near the screen's bottom-right corner (100 and 80 twips from the edges).
 void PlaceWindowBottomRight(QWidget* window);
