@@ -39,14 +39,18 @@ copy_runtime() {
     done
 }
 
+# Configured once per build of Qt: a rebuilt Qt starts the build folder afresh.
 configure() {
-    if [ ! -f "$out/cmake/CMakeCache.txt" ] || ! grep -q "^CMAKE_TOOLCHAIN_FILE.*$qt/" "$out/cmake/CMakeCache.txt"; then
+    local built_with
+    built_with=$(cat "$qt/.recipe")
+    if [ "$(cat "$out/cmake/.qt-recipe" 2>/dev/null)" != "$built_with" ]; then
         rm -rf "$out/cmake"
         say "configuring (log: $out/configure.log)"
         mkdir -p "$out"
         "$qt/bin/qt-cmake" -G Ninja -S "$here" -B "$out/cmake" -DCMAKE_BUILD_TYPE=Release \
             -DCMAKE_CROSSCOMPILING_EMULATOR="$here/scripts/wine-run.sh" >"$out/configure.log" 2>&1 ||
             { cat "$out/configure.log" >&2; exit 1; }
+        echo "$built_with" >"$out/cmake/.qt-recipe"
     fi
 }
 
@@ -77,10 +81,9 @@ run_tests() {
     cp "$qt/plugins/platforms/qoffscreen.dll" "$out/cmake/tests/platforms/"
     package
     # One throw-away Wine prefix for the whole run, so the slow first start of Wine is paid once.
-    local prefix
-    prefix=$(mktemp -d)
-    trap 'wineserver -k 2>/dev/null || true; rm -rf "$prefix"' EXIT
-    export WINEPREFIX=$prefix
+    WINEPREFIX=$(mktemp -d)
+    export WINEPREFIX
+    trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
     "$here/scripts/wine-run.sh" --init
     say "running the tests under Wine"
     local status=0
