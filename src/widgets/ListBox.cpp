@@ -1,7 +1,14 @@
 #include "widgets/ListBox.h"
 
 #include <QAbstractListModel>
+#include <QEvent>
+#include <QStyledItemDelegate>
 #include <QTimer>
+
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <vector>
 
 class ListBoxModel : public QAbstractListModel {
 public:
@@ -18,7 +25,7 @@ public:
             return items[index.row()];
         if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
             return {};
-        const QString& text = index.row() < shown.size() ? shown[index.row()] : items[index.row()];
+        const QString& text = rowText(index.row());
         if (text.size() <= ListBox::kShownChars)
             return text;
         return QStringView(text).left(ListBox::kShownChars).toString() + QChar(0x2026);
@@ -37,13 +44,70 @@ public:
         endResetModel();
     }
 
+    [[nodiscard]] const QString& rowText(int row) const {
+        return row < shown.size() ? shown[row] : items[row];
+    }
+
     QStringList items;
     QStringList shown;
 };
 
-ListBox::ListBox(QWidget* parent) : QListView(parent), model_(new ListBoxModel(this)) {
+// With uniform row sizes the view asks for one row's size only (the last row's): every row is given
+// the size of the widest instead, or the list could not scroll to the end of a longer one.
+class ListBoxDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    [[nodiscard]] QSize sizeHint(const QStyleOptionViewItem& option,
+                                 const QModelIndex& index) const override {
+        const QAbstractItemModel* model = index.model();
+        if (model && widestRow >= 0 && widestRow < model->rowCount())
+            return QStyledItemDelegate::sizeHint(option, model->index(widestRow, 0));
+        return QStyledItemDelegate::sizeHint(option, index);
+    }
+
+    int widestRow = -1;
+    int widestWidth = 0;
+};
+
+namespace {
+
+// Laying out every row of a file of 100,000 lines would hold the window for seconds: rows are ranked
+// by the sum of their characters' widths from a table, and only the few widest are laid out. The table
+// misses kerning and ligatures, which move a row by a few pixels at most.
+class WidthEstimate {
+public:
+    explicit WidthEstimate(const QFontMetrics& fm)
+        : wide_(fm.horizontalAdvance(QChar(0x4E2D))), other_(fm.averageCharWidth()) {
+        for (int c = 0; c < int(ascii_.size()); ++c)
+            ascii_[c] = fm.horizontalAdvance(QChar(c));
+    }
+
+    [[nodiscard]] qint64 operator()(QStringView text) const {
+        qint64 sum = 0;
+        for (const QChar c : text.left(ListBox::kShownChars)) {
+            const char16_t u = c.unicode();
+            sum += u < ascii_.size() ? ascii_[u] : u >= 0x2E80 ? wide_ : other_;
+        }
+        return sum;
+    }
+
+private:
+    std::array<int, 128> ascii_{};
+    int wide_;
+    int other_;
+};
+
+constexpr int kRowsLaidOut = 16;
+
+} // namespace
+
+ListBox::ListBox(QWidget* parent)
+    : QListView(parent), model_(new ListBoxModel(this)), delegate_(new ListBoxDelegate(this)) {
     setModel(model_);
+    setItemDelegate(delegate_);
     setUniformItemSizes(true);
+    setTextElideMode(Qt::ElideNone);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -74,16 +138,51 @@ void ListBox::matchCurrentToPick() {
     }
 }
 
+void ListBox::changeEvent(QEvent* event) {
+    QListView::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        findWidestRow();
+        scheduleDelayedItemsLayout();
+    }
+}
+
+void ListBox::findWidestRow(int row) {
+    const QFontMetrics fm(font());
+    const auto width = [&](int r) {
+        return fm.horizontalAdvance(QStringView(model_->rowText(r)).left(kShownChars).toString());
+    };
+    if (row >= 0) {
+        if (const int w = width(row); w > delegate_->widestWidth)
+            delegate_->widestRow = row, delegate_->widestWidth = w;
+        return;
+    }
+    delegate_->widestRow = -1;
+    delegate_->widestWidth = 0;
+    const int rows = listCount();
+    const WidthEstimate estimate(fm);
+    std::vector<std::pair<qint64, int>> ranked;
+    ranked.reserve(size_t(rows));
+    for (int r = 0; r < rows; ++r)
+        ranked.emplace_back(estimate(model_->rowText(r)), r);
+    const auto laidOut = ranked.begin() + std::min<qsizetype>(kRowsLaidOut, rows);
+    std::partial_sort(ranked.begin(), laidOut, ranked.end(), std::greater<>());
+    std::for_each(ranked.begin(), laidOut, [&](const auto& ranking) { findWidestRow(ranking.second); });
+}
+
 void ListBox::clear() {
+    delegate_->widestRow = -1;
+    delegate_->widestWidth = 0;
     model_->reset({}, {});
 }
 
 void ListBox::addItem(const QString& text) {
     model_->append(text);
+    findWidestRow(listCount() - 1);
 }
 
 void ListBox::setItems(QStringList items, QStringList shown) {
     model_->reset(std::move(items), std::move(shown));
+    findWidestRow();
 }
 
 QStringList ListBox::items() const {
