@@ -7,8 +7,6 @@
 
 #include <algorithm>
 #include <array>
-#include <functional>
-#include <vector>
 
 class ListBoxModel : public QAbstractListModel {
 public:
@@ -73,19 +71,27 @@ public:
 namespace {
 
 // Laying out every row of a file of 100,000 lines would hold the window for seconds: rows are ranked
-// by the sum of their characters' widths from a table, and only the few widest are laid out. The table
-// misses kerning and ligatures, which move a row by a few pixels at most.
+// by the sum of their characters' widths from a table (a row of plain ASCII by its length), and only the
+// few widest are laid out.
 class WidthEstimate {
 public:
     explicit WidthEstimate(const QFontMetrics& fm)
         : wide_(fm.horizontalAdvance(QChar(0x4E2D))), other_(fm.averageCharWidth()) {
-        for (int c = 0; c < int(ascii_.size()); ++c)
+        ascii_.fill(other_);
+        for (int c = ' '; c < int(ascii_.size()); ++c)
             ascii_[c] = fm.horizontalAdvance(QChar(c));
+        widest_ = std::max({wide_, other_, *std::max_element(ascii_.begin(), ascii_.end())});
     }
 
+    [[nodiscard]] int widest() const { return widest_; }
+
     [[nodiscard]] qint64 operator()(QStringView text) const {
+        text = text.left(ListBox::kShownChars);
+        // Names and numbers: ranked by length alone, which a vectorised check affords for every row.
+        if (QtPrivate::isAscii(text))
+            return text.size() * other_;
         qint64 sum = 0;
-        for (const QChar c : text.left(ListBox::kShownChars)) {
+        for (const QChar c : text) {
             const char16_t u = c.unicode();
             sum += u < ascii_.size() ? ascii_[u] : u >= 0x2E80 ? wide_ : other_;
         }
@@ -96,6 +102,7 @@ private:
     std::array<int, 128> ascii_{};
     int wide_;
     int other_;
+    int widest_;
 };
 
 constexpr int kRowsLaidOut = 16;
@@ -158,15 +165,25 @@ void ListBox::findWidestRow(int row) {
     }
     delegate_->widestRow = -1;
     delegate_->widestWidth = 0;
-    const int rows = listCount();
     const WidthEstimate estimate(fm);
-    std::vector<std::pair<qint64, int>> ranked;
-    ranked.reserve(size_t(rows));
-    for (int r = 0; r < rows; ++r)
-        ranked.emplace_back(estimate(model_->rowText(r)), r);
-    const auto laidOut = ranked.begin() + std::min<qsizetype>(kRowsLaidOut, rows);
-    std::partial_sort(ranked.begin(), laidOut, ranked.end(), std::greater<>());
-    std::for_each(ranked.begin(), laidOut, [&](const auto& ranking) { findWidestRow(ranking.second); });
+    // The rows of the widest estimates so far, kept in one pass; a row no wider can be passed over
+    // without reading its characters when even its widest characters would not make it wider.
+    std::array<std::pair<qint64, int>, kRowsLaidOut> best{};
+    best.fill({-1, -1});
+    auto least = best.begin();
+    for (int r = 0, rows = listCount(); r < rows; ++r) {
+        const QString& text = model_->rowText(r);
+        if (std::min(text.size(), kShownChars) * estimate.widest() <= least->first)
+            continue;
+        if (const qint64 score = estimate(text); score > least->first) {
+            *least = {score, r};
+            least = std::min_element(best.begin(), best.end());
+        }
+    }
+    for (const auto& [score, r] : best) {
+        if (r >= 0)
+            findWidestRow(r);
+    }
 }
 
 void ListBox::clear() {
