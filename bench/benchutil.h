@@ -37,6 +37,12 @@ public:
         std::fflush(stdout);
         over_ = over_ || r > bar;
     }
+    // Prints a ratio for information only: a baseline that does not do the same kind of work.
+    void ratioShown(const char* what, double ms, double baselineMs) {
+        std::printf("%-68s %9.1f ms / %9.1f ms = %5.2fx (not judged)\n", what, ms, baselineMs,
+                    baselineMs > 0 ? ms / baselineMs : 0);
+        std::fflush(stdout);
+    }
     // Prints one time that must stay within an absolute bound (a freeze the player would feel).
     void within(const char* what, double ms, double boundMs) {
         std::printf("%-68s %9.1f ms (bound %.0f ms) %s\n", what, ms, boundMs, ms <= boundMs ? "ok" : "OVER");

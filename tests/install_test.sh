@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary DESTDIR and checks what a packaged program promises: its files in
 # their places and valid for the desktop, --version without a display, an unusable --data refused, and
-# the first start filling a fresh player folder with the sample data.
-# Arguments: the build folder, the sample data folder, the project version.
+# the first start filling a fresh player folder with the sample data; the sizes the README gives.
+# Arguments: the build folder, the sample data folder, the project version, the README.
 set -euo pipefail
 build=$1
 data=$2
 version=$3
+readme=$4
 tmp=$(mktemp -d)
 pid=
 cleanup() {
@@ -19,9 +20,26 @@ fail() {
     exit 1
 }
 
-DESTDIR=$tmp/root cmake --install "$build" --prefix /usr >/dev/null
+# As the README tells players to install.
+DESTDIR=$tmp/root cmake --install "$build" --strip --prefix /usr >/dev/null
 usr=$tmp/root/usr
 exe=$usr/bin/qmquery
+
+# Installed without debug information, and as large as the README says (within a tenth).
+file "$exe" | grep -q 'not stripped' && fail "the installed program carries debug information"
+said=$(tr '\n' ' ' <"$readme")
+claim() { grep -oP "$1" <<<"$said" | head -1; }
+near() { # what, the README's figure, the installed one
+    [ -n "$2" ] || fail "the README gives no size for $1"
+    awk -v c="$2" -v m="$3" 'BEGIN { exit !(c >= 0.9 * m && c <= 1.1 * m) }' ||
+        fail "the README gives $2 for $1, installed $3"
+}
+kib() { find "$@" -type f -printf '%s\n' | awk '{ s += $1 } END { printf "%.0f", s / 1024 }'; }
+near "bin/qmquery (KB)" "$(claim '`bin/qmquery`, \K[0-9]+(?= KB)')" "$(kib "$exe")"
+files=$(find "$usr/share/qmquery/data" -type f | wc -l)
+[ "$(claim '\(\K[0-9]+(?= files, [0-9]+ KB\))')" = "$files" ] || fail "the README miscounts the $files sample files"
+near "the sample data (KB)" "$(claim 'files, \K[0-9]+(?= KB\))')" "$(kib "$usr/share/qmquery/data")"
+near "everything (MB)" "$(claim '\K[0-9.]+(?= MB in all)')" "$(kib "$tmp/root" | awk '{ printf "%.2f", $1 / 1024 }')"
 
 desktop-file-validate "$usr/share/applications/qmquery.desktop" || fail "desktop entry"
 metainfo=$usr/share/metainfo/org.example.qmquery.metainfo.xml

@@ -1,5 +1,6 @@
 #include "forms/Form1.h"
 #include "forms/Form2.h"
+#include "forms/Form5.h"
 #include "forms/Form6.h"
 #include "modules/Module1.h"
 #include "testsupport.h"
@@ -9,10 +10,14 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QBuffer>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QStyleOption>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -34,6 +39,59 @@ FormBase* openFromMenu(int button) {
             return form;
     }
     return nullptr;
+}
+
+// Where a control's caption is drawn, in its own coordinates: a push button's whole face, the text of an
+// option, check box or label. Nothing for a control without a caption.
+QRect captionRect(QWidget* w) {
+    const QFontMetrics fm = w->fontMetrics();
+    if (auto* button = qobject_cast<QPushButton*>(w))
+        return button->text().isEmpty() ? QRect() : button->rect();
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+        if (button->text().isEmpty())
+            return {};
+        QStyleOptionButton option;
+        option.initFrom(button);
+        const bool radio = qobject_cast<QRadioButton*>(button);
+        const QRect contents = button->style()->subElementRect(
+            radio ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents, &option, button);
+        return fm.boundingRect(contents, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic,
+                               button->text());
+    }
+    if (auto* label = qobject_cast<QLabel*>(w)) {
+        if (label->text().isEmpty() || label->textFormat() == Qt::RichText)
+            return {};
+        const int wrap = label->wordWrap() ? Qt::TextWordWrap : 0;
+        return fm.boundingRect(label->contentsRect(), int(label->alignment()) | wrap, label->text());
+    }
+    return {};
+}
+
+// What cuts a caption: the control's own edge, its parent's, or a control stacked above part of it. A
+// caption that touches a control beside it reads as running into it, so texts keep some pixels clear.
+QString captionProblem(QWidget* w) {
+    const QRect caption = captionRect(w);
+    if (caption.isEmpty())
+        return {};
+    const auto* button = qobject_cast<QPushButton*>(w);
+    const QRect inParent = caption.translated(w->pos());
+    if (!w->rect().contains(caption) || !w->parentWidget()->rect().contains(inParent))
+        return QStringLiteral("cut off at its edge");
+    // An option's caption keeps most of the gap the design leaves before the next option (7 pixels).
+    const int gap = qobject_cast<QAbstractButton*>(w) ? 5 : 1;
+    const QRect clear = button ? inParent : inParent.adjusted(-gap, -1, gap, 1);
+    const QObjectList siblings = w->parentWidget()->children();
+    for (qsizetype i = siblings.indexOf(w) + 1; i < siblings.size(); ++i) {
+        auto* above = qobject_cast<QWidget*>(siblings[i]);
+        // Buttons of one row may share an edge, as the design draws them.
+        if (!above || above->isWindow() || !above->isVisible() ||
+            (button && qobject_cast<QPushButton*>(above)))
+            continue;
+        // Wholly under another control is hidden, as the viewer's empty-folder label is under its list.
+        if (above->geometry().intersects(clear) && !above->geometry().contains(inParent))
+            return QStringLiteral("covered by ") + above->objectName();
+    }
+    return {};
 }
 
 } // namespace
@@ -59,7 +117,14 @@ private slots:
         folder_ = std::make_unique<TestSupport::ProgramFolder>();
         folder_->writeCp950(QStringLiteral("合成表.txt"), QStringLiteral("甲\r\n乙\r\n"));
         folder_->writeCp950(QStringLiteral("料理藥品.txt"), QStringLiteral("丙\r\n"));
-        folder_->writeCp950(QStringLiteral("心得文章/一.txt"), QStringLiteral("文\r\n"));
+        // Titles as long as an option holds, so captions show whole on their buttons.
+        folder_->writeCp950(QStringLiteral("心得文章/打工賺錢技巧.txt"), QStringLiteral("文\r\n"));
+        folder_->writeCp950(QStringLiteral("心得文章/冒險日誌全集.txt"), QStringLiteral("文\r\n"));
+        folder_->writeCp950(QStringLiteral("國民任務.txt"), QStringLiteral("AB,任務\r\n"));
+        // A picture, so the viewer shows its file list rather than its empty-folder label.
+        QBuffer picture;
+        QImage(4, 4, QImage::Format_RGB32).save(&picture, "BMP");
+        folder_->write(QStringLiteral("a.bmp"), picture.data());
     }
 
     void cleanup() { TestSupport::unloadAllForms(); }
@@ -119,6 +184,14 @@ private slots:
                              both.width() <= 2 || both.height() <= 2,
                          qPrintable(a->objectName() + QStringLiteral(" covers ") + b->objectName()));
             }
+        // Every caption shows whole: not cut by its own edge or its window's, nor by a control over it.
+        if (auto* quests = qobject_cast<Form5*>(form))
+            quests->Command1[0]->click(); // its quest has pictures: the button for them shows
+        for (QWidget* w : form->findChildren<QWidget*>()) {
+            const QString problem = w->isVisible() ? captionProblem(w) : QString();
+            QVERIFY2(problem.isEmpty(), qPrintable(w->objectName() + u' ' + w->property("text").toString() +
+                                                   QStringLiteral(": ") + problem));
+        }
         // Captions wrapped for looks (the menu's tall page buttons) still read as one line.
         for (QWidget* w : form->findChildren<QWidget*>()) {
             QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);

@@ -155,9 +155,14 @@ private slots:
         const QString longLine = QStringLiteral("長行") + QString(300, u'料');
         const QString hugeLine = QStringLiteral("巨") + QString(2 * TextBox::kBlockChars + 5, u'x') + u'尾';
         ProgramFolder folder;
-        folder.writeCp950(listFile(window), longLine + QStringLiteral("\r\n") + hugeLine);
+        folder.writeCp950(listFile(window),
+                          longLine + QStringLiteral("\r\n") + hugeLine + QStringLiteral("\r\n短"));
         const ListWindow w = openList(window);
         QVERIFY(QTest::qWaitForWindowActive(w.form));
+        // A short last line does not narrow the rows: the list scrolls to the end of the widest.
+        const QString widest = w.list->model()->index(1, 0).data().toString();
+        QVERIFY(w.list->horizontalScrollBar()->maximum() + w.list->viewport()->width() >=
+                w.list->fontMetrics().horizontalAdvance(widest));
         const QRect first = w.list->visualRect(w.list->model()->index(0, 0));
         QTest::mouseClick(w.list->viewport(), Qt::LeftButton, {}, first.center());
         QCOMPARE(w.text->text(), longLine);

@@ -34,7 +34,8 @@ void tst_ViewerCore::wineInHome() {
     QCOMPARE(root, home.filePath(u".wine/drive_c"_s));
 }
 
-// What a header tells before decoding: JPEG scans, a BMP too short, beyond the budget, impossibly dense.
+// What a header tells before decoding: JPEG scans and end, a BMP too short, beyond the budget, impossibly
+// dense.
 void tst_ViewerCore::header_data() {
     QTest::addColumn<QByteArray>("head");
     QTest::addColumn<QSize>("size");
@@ -48,13 +49,19 @@ void tst_ViewerCore::header_data() {
     // JPEG segments by hand: 0xFF, the marker, a length that counts itself, the body.
     const QByteArray soi = "\xFF\xD8"_ba, eoi = "\xFF\xD9"_ba, sos = "\xFF\xDA\0\x08\x01\x01\0\0\x3F\0"_ba;
     row("as many scans as allowed", JpegWriter::progressive(16, 16, 255), 0, "256 scans");
-    row("20,000 scans: counted one past", JpegWriter::progressive(16, 16, 20000), 0, "257 scans, too many");
+    row("20,000 scans: counted one past", JpegWriter::progressive(16, 16, 20000), 0,
+        "257 scans, too many, cut off");
     row("stuffing and restarts", soi + sos + "\x12\xFF\x00\x34\xFF\xD0\x56"_ba + sos + eoi, 0, "2 scans");
     row("header bytes like markers", soi + "\xFF\xDA\0\x08\xFF\xDA\0\x08\xFF\xDA"_ba + eoi, 0, "1 scans");
     row("nothing after the end", soi + sos + eoi + sos + sos, 0, "1 scans");
-    row("fill and stray bytes", soi + "junk\xFF\xFF\xFF"_ba + sos + "\xFF\xFF"_ba + sos, 0, "2 scans");
-    row("a length below two ends it", soi + "\xFF\xC4\x00\x01"_ba + sos, 0, "");
-    row("a segment past the end", soi + sos + "\xFF\xDA\x7F"_ba, 0, "1 scans");
+    row("fill and stray bytes", soi + "junk\xFF\xFF\xFF"_ba + sos + "\xFF\xFF"_ba + sos + eoi, 0, "2 scans");
+    row("a length below two ends it", soi + "\xFF\xC4\x00\x01"_ba + sos + eoi, 0, "cut off");
+    row("a segment past the end", soi + sos + "\xFF\xDA\x7F"_ba, 0, "1 scans, cut off");
+    // A copy that broke off: the coded data stops before the end-of-image marker.
+    row("cut off in its coded data", soi + sos + "\x12\x34\xFF\x00\x56"_ba, 0, "1 scans, cut off");
+    row("cut off between scans", JpegWriter::progressive(16, 16, 3).chopped(2), 0, "4 scans, cut off");
+    row("an end marker inside a segment is not the end", soi + "\xFF\xE1\0\x04\xFF\xD9"_ba + sos, 0,
+        "1 scans, cut off");
     row("empty", {}, 0, "");
     // A BMP header of 54 bytes, pixels right after. 24 bits, 4 wide: two rows of 12 bytes end at byte 78.
     const auto bmp = [](qint32 w, qint32 h, quint16 bits, quint32 compression = 0) {
@@ -90,6 +97,8 @@ void tst_ViewerCore::header() {
     QStringList found;
     if (const int scans = JpegScans::count(head))
         found << u"%1 scans"_s.arg(scans) + (JpegScans::tooMany(head) ? u", too many"_s : u""_s);
+    if (head.startsWith("\xFF\xD8") && !JpegScans::walk(head).ended)
+        found << u"cut off"_s;
     if (BmpCheck::isTruncated(head, fileBytes))
         found << u"short"_s;
     if (!PictureBudget::fits(size.width(), size.height(), budgetBytes))

@@ -18,12 +18,12 @@ bool standsAlone(quint8 m) {
 
 } // namespace
 
-int count(QByteArrayView jpeg, int stopAt) {
+Walk walk(QByteArrayView jpeg, int stopAt) {
     const auto* b = reinterpret_cast<const quint8*>(jpeg.data());
     const qsizetype n = jpeg.size();
     if (n < 2 || b[0] != 0xFF || b[1] != kSoi)
-        return 0;
-    int scans = 0;
+        return {};
+    Walk w;
     qsizetype i = 2;
     while (i < n) {
         // Coded data, or bytes a decoder skips, run up to the next 0xFF.
@@ -41,18 +41,20 @@ int count(QByteArrayView jpeg, int stopAt) {
         // A zero after 0xFF is a data byte, not a marker.
         if (marker == 0x00 || standsAlone(marker))
             continue;
-        if (marker == kEoi)
+        if (marker == kEoi) {
+            w.ended = true;
             break;
+        }
         if (i + 2 > n)
             break;
         const int length = b[i] << 8 | b[i + 1];
         if (length < 2)
             break;
-        if (marker == kSos && ++scans >= stopAt)
+        if (marker == kSos && ++w.scans >= stopAt)
             break;
         i += length;
     }
-    return scans;
+    return w;
 }
 
 } // namespace JpegScans

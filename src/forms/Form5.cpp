@@ -86,6 +86,8 @@ Form5::Form5() {
     // Only a vertical scroll bar: long lines wrap at the pane's width.
     Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Twips::setGeometry(Text1, 2040, 600, 2895, 3495);
+    // The pane's top edge overlaps the button's bottom row: the button is drawn whole above it.
+    Command2->raise();
 
     QWidget* order[] = {Option1, Option2, Option3, Option4, Option5};
     for (int i = 0; i + 1 < 5; ++i)

@@ -38,6 +38,9 @@ Form8::Form8() {
     }
 
     Text1 = Twips::place(new TextBox(this, TextBox::Both), "Text1", 0, 240, 4335, 2895);
+    // The pane's top edge overlaps the buttons' bottom row: the buttons are drawn whole above it.
+    for (QPushButton* b : Command1)
+        b->raise();
 
     setTabOrder(Command1[0], Command1[1]);
     setTabOrder(Command1[1], Command1[2]);

@@ -128,6 +128,10 @@ showpic::showpic() : pictures_(new PictureCache(this)) {
     Twips::setGeometry(Picture1, 1800, 0, 2895, 2535);
 
     Image1 = Twips::place(new ImageBox(Picture1), "Image1", 480, 360, 9600, 7200);
+    // The design lets the lists and the picture frame overlap the buttons' edges by a pixel or four:
+    // the buttons are drawn whole above them.
+    for (QPushButton* b : {Command1, Command2, Command3, Command4, Command5})
+        b->raise();
     Image1->hide();
     Picture1->installEventFilter(this);
     Image1->installEventFilter(this);

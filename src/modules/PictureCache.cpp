@@ -25,7 +25,8 @@ PictureCache::PictureCache(QObject* parent)
     : QObject(parent), budget_(PictureBudget::kBytes),
       decoder_([](const QString& path, qint64 budget, const std::atomic_bool& cancelled) {
           return Platform::loadPicture(path, budget, &cancelled);
-      }) {
+      }),
+      atOnce_([](const QString& path, qint64 budget) { return Platform::loadSmallPicture(path, budget); }) {
     Platform::prepareReaders();
     // One decode at a time, the picked picture before its neighbours: stepping at a steady pace needs one
     // new decode a step, the interface keeps a core, and at most four decoded pictures exist at once.
@@ -74,6 +75,7 @@ void PictureCache::setBudget(qint64 bytes) {
 void PictureCache::setDecoder(Decoder decoder) {
     clear();
     decoder_ = std::move(decoder);
+    atOnce_ = {};
 }
 
 void PictureCache::request(const QString& path, const QStringList& neighbours) {
@@ -98,20 +100,26 @@ void PictureCache::request(const QString& path, const QStringList& neighbours) {
     bool readyNow = now.kind != Platform::OpenResult::Ok;
     Platform::PictureLoad load = outcomeOf(now);
     const auto it = entries_.constFind(path);
+    bool decode = false;
     if (readyNow) {
         drop(path);
     } else if (it == entries_.cend()) {
-        start(path, true);
+        decode = true;
     } else if (it->done) {
         if (it->load.stamp == now) {
             readyNow = true;
             load = it->load;
         } else {
-            start(path, true);
+            decode = true;
         }
     } else if (!it->state->started) {
         // Queued behind a neighbour: it goes first now.
-        start(path, true);
+        decode = true;
+    }
+    if (decode) {
+        readyNow = decodeAtOnce(path, now, load);
+        if (!readyNow)
+            start(path, true);
     }
     for (const QString& n : neighbours) {
         if (!n.isEmpty() && n != path && !entries_.contains(n))
@@ -122,6 +130,26 @@ void PictureCache::request(const QString& path, const QStringList& neighbours) {
         wanted_.clear();
         emit ready(path, load);
     }
+}
+
+bool PictureCache::decodeAtOnce(const QString& path, const Platform::FileStamp& now,
+                                Platform::PictureLoad& load) {
+    if (!atOnce_)
+        return false;
+    std::optional<Platform::PictureLoad> decoded = atOnce_(path, budget_);
+    // Changed since it was looked at: the worker decodes it again until it holds still.
+    if (!decoded || decoded->stamp != now)
+        return false;
+    drop(path);
+    if (keepable(*decoded)) {
+        Entry entry;
+        entry.job = ++nextJob_;
+        entry.done = true;
+        entry.load = *decoded;
+        entries_.insert(path, std::move(entry));
+    }
+    load = std::move(*decoded);
+    return true;
 }
 
 void PictureCache::start(const QString& path, bool first, int retries) {

@@ -12,9 +12,11 @@
 #include <memory>
 
 // Decodes the viewer's pictures off the interface thread and keeps the one shown and its two neighbours
-// in the list, so stepping to a neighbour shows it at once. Decodes run on a pool of its own; each carries
-// a job number and a cancel flag, and a result whose job is no longer wanted is dropped. A decoded
-// picture is used only while its file is unchanged (size, times, identity); otherwise it is decoded again.
+// in the list, so stepping to a neighbour shows it at once. A small picked picture is decoded at once on
+// the calling thread, which costs less than the trip to the worker and back. Decodes run on a pool of its
+// own; each carries a job number and a cancel flag, and a result whose job is no longer wanted is dropped. A
+// decoded picture is used only while its file is unchanged (size, times, identity); otherwise it is decoded
+// again.
 class PictureCache : public QObject {
     Q_OBJECT
 public:
@@ -40,6 +42,7 @@ public:
     [[nodiscard]] qint64 budget() const { return budget_; }
     void setBudget(qint64 bytes);
     // Replaces the decoder (tests count and hold decodes with it); the default is Platform::loadPicture.
+    // Every decode then runs on the worker, small pictures too.
     void setDecoder(Decoder decoder);
 
     // A file changed this many times in a row while it was being decoded gets the last outcome anyway.
@@ -61,6 +64,8 @@ private:
         Platform::PictureLoad load;
     };
 
+    // Decodes a small picture here; false when it is not small or changed meanwhile.
+    bool decodeAtOnce(const QString& path, const Platform::FileStamp& now, Platform::PictureLoad& load);
     void start(const QString& path, bool first, int retries = 0);
     void finished(quint64 job, const QString& path, Platform::PictureLoad load);
     void drop(const QString& path);
@@ -71,4 +76,5 @@ private:
     quint64 nextJob_ = 0;
     qint64 budget_;
     Decoder decoder_;
+    std::function<std::optional<Platform::PictureLoad>(const QString& path, qint64 budgetBytes)> atOnce_;
 };

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <atomic>
+#include <optional>
 
 class QFile;
 
@@ -43,5 +44,14 @@ void prepareReaders();
 // `cancelled`, when set meanwhile, stops the work before the decode starts.
 [[nodiscard]] PictureLoad loadPicture(const QString& path, qint64 budgetBytes = PictureBudget::kBytes,
                                       const std::atomic_bool* cancelled = nullptr);
+
+// A picture this small decodes in a few milliseconds, even a JPEG of the most scans allowed: less than
+// handing it to another thread and back would add. Two megapixels take in a full-HD screenshot.
+inline constexpr qint64 kSmallPixels = 1920 * 1088;
+
+// As loadPicture for a picture whose header tells at most kSmallPixels (a metafile is never small); for
+// any other, nothing once the header is read. A failure found on the way is the outcome.
+[[nodiscard]] std::optional<PictureLoad> loadSmallPicture(const QString& path,
+                                                          qint64 budgetBytes = PictureBudget::kBytes);
 
 } // namespace Platform

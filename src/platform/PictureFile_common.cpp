@@ -9,6 +9,7 @@
 #include <QImageReader>
 
 #include <limits>
+#include <optional>
 
 namespace Platform {
 
@@ -50,7 +51,12 @@ void prepareReaders() {
     Q_UNUSED(once);
 }
 
-PictureLoad loadPicture(const QString& path, qint64 budgetBytes, const std::atomic_bool* cancelled) {
+namespace {
+
+// Decodes unless the picture is larger than `maxPixels` (negative: any size) or is a metafile or tells
+// no size; then nothing, and the picture is to be decoded elsewhere.
+std::optional<PictureLoad> load(const QString& path, qint64 budgetBytes, const std::atomic_bool* cancelled,
+                                qint64 maxPixels) {
     prepareReaders();
     PictureLoad result;
     QFile file;
@@ -88,6 +94,9 @@ PictureLoad loadPicture(const QString& path, qint64 budgetBytes, const std::atom
         if (!PictureBudget::fits(s.width(), s.height(), budgetBytes))
             return failed(std::move(result), PictureError::TooLarge, QStringLiteral("over the budget"));
     }
+    if (maxPixels >= 0 &&
+        (!raster || !result.size.isValid() || qint64(result.size.width()) * result.size.height() > maxPixels))
+        return std::nullopt;
     if (!file.seek(0))
         return failed(std::move(result), PictureError::Other, file.errorString());
 
@@ -99,8 +108,12 @@ PictureLoad loadPicture(const QString& path, qint64 budgetBytes, const std::atom
         const OpenResult read = readAll(file, budgetBytes, bytes);
         if (read != OpenResult::Ok)
             return failed(std::move(result), errorFor(read), file.errorString());
-        if (JpegScans::tooMany(bytes))
+        const JpegScans::Walk stream = JpegScans::walk(bytes);
+        if (stream.scans > JpegScans::kMaxScans)
             return failed(std::move(result), PictureError::Invalid, QStringLiteral("too many scans"));
+        // Cut off in its coded data (a copy that broke): the decoder would fill the rest with grey.
+        if (!stream.ended)
+            return failed(std::move(result), PictureError::Invalid, QStringLiteral("truncated"));
         buffer.setBuffer(&bytes);
         buffer.open(QIODevice::ReadOnly);
         device = &buffer;
@@ -127,6 +140,16 @@ PictureLoad loadPicture(const QString& path, qint64 budgetBytes, const std::atom
         break;
     }
     return failed(std::move(result), PictureError::Invalid, reason);
+}
+
+} // namespace
+
+PictureLoad loadPicture(const QString& path, qint64 budgetBytes, const std::atomic_bool* cancelled) {
+    return *load(path, budgetBytes, cancelled, -1);
+}
+
+std::optional<PictureLoad> loadSmallPicture(const QString& path, qint64 budgetBytes) {
+    return load(path, budgetBytes, nullptr, kSmallPixels);
 }
 
 } // namespace Platform

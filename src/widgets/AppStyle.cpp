@@ -12,3 +12,9 @@ QRect AppStyle::subControlRect(ComplexControl control, const QStyleOptionComplex
     }
     return r;
 }
+
+int AppStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const {
+    if (metric == PM_RadioButtonLabelSpacing || metric == PM_CheckBoxLabelSpacing)
+        return kMarkSpacing;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+}

@@ -3,7 +3,8 @@
 #include <QProxyStyle>
 
 // The platform's style with the tool's few adjustments: a frame's caption sits inside the frame's
-// border, as framed groups draw it on Windows, instead of against the window's edge.
+// border, as framed groups draw it on Windows, instead of against the window's edge; an option's or check
+// box's caption starts as close to its mark as on Windows, so it keeps the room the design gives it.
 class AppStyle : public QProxyStyle {
     Q_OBJECT
 public:
@@ -12,6 +13,11 @@ public:
     // How far a caption stands in from the frame's left edge, in pixels.
     static constexpr int kCaptionInset = 6;
 
+    // Pixels between an option's or check box's mark and its caption.
+    static constexpr int kMarkSpacing = 3;
+
     QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
                          const QWidget* widget = nullptr) const override;
+    int pixelMetric(PixelMetric metric, const QStyleOption* option = nullptr,
+                    const QWidget* widget = nullptr) const override;
 };

@@ -4,10 +4,12 @@
 #include <QStringList>
 
 class ListBoxModel;
+class ListBoxDelegate;
 
 // A list box: one text item per row, unsorted. Built on a uniform-size view over its own model so that
 // a file of many thousand lines fills it in one batch. A row shows at most kShownChars characters of its
-// item (painting a line of megabytes would freeze the window); the item itself stays whole.
+// item (painting a line of megabytes would freeze the window); the item itself stays whole. Every row is
+// as wide as the widest, so the list scrolls sideways to the end of any row and clips rather than elides.
 class ListBox : public QListView {
     Q_OBJECT
 public:
@@ -35,10 +37,14 @@ signals:
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // The highlighted row is always the picked one (or none), so the keys act on what the player sees.
     void matchCurrentToPick();
+    // Finds the widest row from scratch, or whether `row` is wider than the widest so far.
+    void findWidestRow(int row = -1);
 
     ListBoxModel* model_;
+    ListBoxDelegate* delegate_;
 };
