@@ -3,7 +3,8 @@
 #include <QProxyStyle>
 
 // The platform's style with the tool's few adjustments: a frame's caption sits inside the frame's
-// border, as framed groups draw it on Windows, instead of against the window's edge.
+// border, as framed groups draw it on Windows, instead of against the window's edge; Enter presses the
+// focused push button, as Space does, as it does on Windows.
 class AppStyle : public QProxyStyle {
     Q_OBJECT
 public:
@@ -14,4 +15,11 @@ public:
 
     QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
                          const QWidget* widget = nullptr) const override;
+    void polish(QWidget* widget) override;
+    void unpolish(QWidget* widget) override;
+    using QProxyStyle::polish;
+    using QProxyStyle::unpolish;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
