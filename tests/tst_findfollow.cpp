@@ -12,12 +12,14 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextDocument>
 
+using namespace Qt::StringLiterals;
 using TestSupport::MessageRecorder;
 using TestSupport::ProgramFolder;
 
@@ -70,6 +72,9 @@ private slots:
         row("half-width text, full-width query", "Lv3 (東 281)", "ＬＶ３　（東", true);
         row("no fold across other letters", "Éa", "éa", false);
         row("not there", "木材x1", "x2", false);
+        row("a character outside the BMP", "買𠮷野家", "𠮷", true);
+        row("and the one after it", "買𠮷野家", "𠮷野", true);
+        row("not half of such a character", "買𠮷野家", "𠮷家", false);
     }
 
     void folding() {
@@ -147,6 +152,41 @@ private slots:
         TestSupport::press(Qt::Key_Escape);
         QCOMPARE(QApplication::focusWidget(), form->Text1);
         QCOMPARE(form->Text1->textCursor().selectedText(), QStringLiteral("hp"));
+    }
+
+    void inLongLine_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<bool>("backward"); // Shift+F3 after typing
+        QTest::addColumn<QString>("found");
+        const QString x(TextBox::kBlockChars - 2, u'x');
+        QTest::newRow("across two pieces") << x + u"ABCDy"_s << u"abcd"_s << false << u"ABCD"_s;
+        QTest::newRow("across two pieces, backward") << x + u"ABCDy"_s << u"abcd"_s << true << u"ABCD"_s;
+        QTest::newRow("ending on the seam") << x.mid(2) + u"ABCDy"_s << u"abcd"_s << true << u"ABCD"_s;
+        QTest::newRow("a character outside the BMP on the seam")
+            << x + u"x𠮷野y"_s << u"𠮷野"_s << false << u"𠮷野"_s;
+    }
+
+    // A long line held in pieces is one text to find in: what is found is what copying gives.
+    void inLongLine() {
+        QFETCH(QString, line);
+        QFETCH(QString, query);
+        QFETCH(bool, backward);
+        QFETCH(QString, found);
+        ProgramFolder folder;
+        folder.write(QStringLiteral("職業\\劍士.txt"), (u"劍士\r\n"_s + line + u"\r\n"_s).toUtf8());
+        auto* form = FormBase::open<Form4>();
+        QTest::mouseClick(form->Command[1], Qt::LeftButton);
+        form->Text1->setFocus();
+        FindBar* bar = openFind(form);
+        QVERIFY(bar);
+        TestSupport::commit(query);
+        if (backward)
+            TestSupport::press(Qt::ShiftModifier | Qt::Key_F3);
+        QVERIFY(!bar->missed());
+        TestSupport::press(Qt::Key_Escape);
+        TestSupport::press(Qt::ControlModifier | Qt::Key_C);
+        QCOMPARE(QApplication::clipboard()->text(), found);
     }
 
     // Far down a long list the found item is scrolled into view; Chinese arrives from the input method.
