@@ -257,6 +257,34 @@ private slots:
         QVERIFY(messages.messages.isEmpty());
     }
 
+    void editedPickIsShown_data() {
+        QTest::addColumn<QString>("saved");
+        QTest::addColumn<int>("picked");
+        QTest::addColumn<QString>("detail");
+        QTest::newRow("the picked line itself edited")
+            << u"港口 (1,2)\r\n廣場 (3,5)\r\n門口\r\n"_s << 1 << u"廣場 (3,5)"_s;
+        QTest::newRow("the picked row gone") << u"港口 (1,2)\r\n"_s << -1 << QString();
+    }
+
+    // As a stream editor saves (a new file renamed over the old), the detail never keeps a lost line.
+    void editedPickIsShown() {
+        QFETCH(QString, saved);
+        QFETCH(int, picked);
+        QFETCH(QString, detail);
+        ProgramFolder folder;
+        const QString path = folder.writeCp950(QStringLiteral("芙蕾雅島.txt"),
+                                               QStringLiteral("港口 (1,2)\r\n廣場 (3,4)\r\n門口\r\n"));
+        auto* form = FormBase::open<Form2>();
+        QTest::mouseClick(form->Command1, Qt::LeftButton);
+        QTest::mouseClick(form->List1->viewport(), Qt::LeftButton, {},
+                          form->List1->visualRect(form->List1->model()->index(1, 0)).center());
+        QCOMPARE(form->Text1->text(), QStringLiteral("廣場 (3,4)"));
+        save(path, TestSupport::toCp950(saved), Save::RenamedOver);
+        QTRY_COMPARE(form->List1->items().join(u"\r\n"_s) + u"\r\n"_s, saved);
+        QCOMPARE(form->List1->listIndex(), picked);
+        QCOMPARE(form->Text1->text(), detail);
+    }
+
     void halfWrittenSaveIsNotShown() {
         ProgramFolder folder;
         const QString path = folder.writeCp950(QStringLiteral("職業\\劍士.txt"), QStringLiteral("舊\r\n"));

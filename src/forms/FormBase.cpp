@@ -184,13 +184,23 @@ void FormBase::follow(QWidget* shown, const TextLoad::DataFile& file, std::funct
         if (!target)
             return;
         if (auto* list = qobject_cast<ListBox*>(target.data())) {
-            const bool picked = list->listIndex() >= 0;
+            const int row = list->listIndex();
             const QString text = list->text();
             const int top = list->verticalScrollBar()->value();
             reload();
-            const int again = picked ? int(list->items().indexOf(text)) : -1;
-            if (again >= 0)
-                list->setListIndex(again);
+            // The picked line where it now is; when it was itself edited, the same row with its new
+            // text; when the file lost that row, no pick and (through the window's pick handler) no
+            // detail, rather than a line the file no longer has.
+            if (row >= 0) {
+                const QStringList items = list->items();
+                int again = items.value(row) == text ? row : int(items.indexOf(text));
+                if (again < 0 && row < items.size())
+                    again = row;
+                if (again >= 0)
+                    list->setListIndex(again);
+                else
+                    emit list->itemPicked(-1);
+            }
             list->verticalScrollBar()->setValue(top);
             return;
         }
