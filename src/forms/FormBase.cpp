@@ -195,8 +195,14 @@ void FormBase::makeRoomForFind(int grow) {
             resize(width(), height() + grow);
             // A window manager keeps a window that grows past the screen's edge on the screen by moving
             // it up; shrinking back puts it where it was, unless the player has moved it since.
-            if (pos().x() == from.x() && pos().y() <= from.y() && pos().y() >= from.y() + grow)
+            if (pos().x() == from.x() && pos().y() <= from.y() && pos().y() >= from.y() + grow) {
                 move(from);
+                // A busy window manager can apply the shrink after the move; ask again once it settled.
+                QTimer::singleShot(kFrameSettleMs, this, [this, from] {
+                    if (QWindow* handle = windowHandle(); handle && pos() == from && !unloading_)
+                        handle->setFramePosition(from);
+                });
+            }
         }
     }
     placeFindBar();
