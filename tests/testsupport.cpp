@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QInputMethodEvent>
+#include <QMenu>
 #include <QTest>
 #include <QWindow>
 
@@ -101,6 +102,22 @@ void commit(const QString& text) {
     QInputMethodEvent event;
     event.setCommitString(text);
     QCoreApplication::sendEvent(target, &event);
+}
+
+bool chooseFromContextMenu(QWidget* control, const QString& item) {
+    const QPoint at = control->mapTo(control->window(), control->rect().center());
+    QTest::mouseClick(control->window()->windowHandle(), Qt::RightButton, {}, at);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu)
+        return false;
+    const auto actions = menu->actions();
+    const auto chosen = std::find_if(actions.begin(), actions.end(), [&item](const QAction* a) {
+        return a->text().section(u'\t', 0, 0).remove(u'&') == item;
+    });
+    if (chosen != actions.end())
+        (*chosen)->trigger();
+    menu->close();
+    return chosen != actions.end();
 }
 
 void initApplication() {

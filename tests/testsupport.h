@@ -8,6 +8,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+class QWidget;
+
 namespace TestSupport {
 
 class MessageRecorder {
@@ -49,6 +51,8 @@ void press(QKeyCombination key);
 void type(const QString& keys);
 // Text committed by an input method, sent to the application's focus object.
 void commit(const QString& text);
+// Right-clicks `control` through its window and chooses the menu item of that text ("Paste").
+[[nodiscard]] bool chooseFromContextMenu(QWidget* control, const QString& item);
 
 void initApplication();
 

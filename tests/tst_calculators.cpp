@@ -25,9 +25,10 @@ template <class Window> Window* openWindow() {
 }
 
 // Plays steps on the named controls, each clicked first: "Lv=25" types over all ("Lv=" deletes), "a1^.333"
-// pastes over all, "a3:Left,2" presses keys, "a2@2點3" commits by input method, "a1~5" drops, unclicked.
+// pastes over all, "a1%.333" too through the context menu, "a3:Left,2" presses keys, "a2@2點3" commits by
+// input method, "a1~5" drops, unclicked.
 bool play(const QWidget* window, const QString& steps) {
-    static const QRegularExpression step(u"^(\\w+)(?:([=^:@~])(.*))?$"_s);
+    static const QRegularExpression step(u"^(\\w+)(?:([=^%:@~])(.*))?$"_s);
     for (const QString& word : steps.split(u' ', Qt::SkipEmptyParts)) {
         const QRegularExpressionMatch m = step.match(word);
         auto* control = window && m.hasMatch() ? window->findChild<QWidget*>(m.captured(1)) : nullptr;
@@ -42,12 +43,14 @@ bool play(const QWidget* window, const QString& steps) {
             continue;
         }
         QTest::mouseClick(control, Qt::LeftButton);
-        if (how == u"=" || how == u"^")
+        if (how == u"=" || how == u"^" || how == u"%")
             TestSupport::press(Qt::ControlModifier | Qt::Key_A);
-        if (how == u"^")
+        if (how == u"^" || how == u"%")
             QApplication::clipboard()->setText(text);
         if (how == u"^")
             TestSupport::press(Qt::ControlModifier | Qt::Key_V);
+        else if (how == u"%" && !TestSupport::chooseFromContextMenu(control, u"Paste"_s))
+            return false;
         else if (how == u"=")
             text.isEmpty() ? TestSupport::press(Qt::Key_Backspace) : TestSupport::type(text);
         else if (how == u"@")
@@ -106,14 +109,11 @@ private slots:
         row("deleting the level: stats zeroed, level 1", "a4=7 a5=5 Lv:Backspace", "1 0 0 0 0 0 30");
         // Zeroing the boxes one at a time used to take 魔's old 50 from 體, the box last worked in: -16.
         row("level 25 to 2 with 魔 50 and 體 10 last", "Lv=25 a5=50 a1=10 Lv:Backspace", "2 0 0 0 0 0 34");
-        // Pasted fractions: 99 + (30 - 99 - 10.3 - 0.333) = 19.367, cut to four characters.
-        row("fraction cut by the length limit", "a2^10.3333333 a3^.333 a1^99",
-            "1 19.3 10.3 .333 _ _ 0.0669999999999986", u"體"_s);
-        // -0.333 does not fit: "-0.3" leaves -0.033, whose correction writes "-0.3" again; it stays shown.
-        row("correction that cannot fit", "a1^-.5 a2^30 a3^.333 a1^0",
-            "1 -0.3 30 .333 _ _ -0.0329999999999993", u"力"_s);
-        // 0.5 + (30 - 29.7 - 0.5) = 0.300000000000001 cut to "0.30"; 30 - 29.7 - 0.3 is noise of 0.
-        row("rounding noise left over", "a2^29.7 a3^.5", "1 _ 29.7 0.30 _ _ 0", u"力"_s);
+        // Paste keeps what typing keeps: 106 - (5 + 25 + 10 + 12) = 54.
+        row("pasted sign, point and letters dropped, full-width digits made plain",
+            "Lv=20 a1^-5 a2^2.5 a3^１０ a4^1.2abc", "20 5 25 10 12 0 54");
+        row("paste from the context menu is filtered too", "a1%-1.5x", "1 15 _ _ _ _ 15");
+        row("pasting no digit leaves the selection", "a1=12 a1^abc", "a1: 12");
         const QString junk = u"A,-,.,Space,!,Return,Enter,Alt+A,Alt+-,Alt+.,Meta+A,Ctrl+Alt+E"_s;
         row("Lv refuses letters, signs, blanks, Enter, Alt, Meta, AltGr", "Lv=12 Lv:" + junk, "Lv: 12");
         row("editing keys", "Lv=999 a4=13 a4:End,Left,2,End,4,Home,Del,End,Backspace", "a4: 23");
@@ -157,6 +157,7 @@ private slots:
         row("emptied Text2: both levels 0", "Text2=4 Text2=", "_ 0 _ _", "0 0 0:");
         row("Text3 input method: full-width digits too", "Text3=1 Text3@2元３", "_ _ 123 123", "0 0 0:");
         row("0 in Text1 becomes 1", "Text1=0", "1 _ _ _");
+        row("pasted into Text3: digits only", "Text3^1.5e2", "_ _ 152 152", "0 0 0:");
     }
 
     void experience() {

@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleOption>
@@ -203,6 +204,43 @@ private slots:
         if (auto* menu = qobject_cast<Form1*>(form))
             QCOMPARE(QAccessible::queryAccessibleInterface(menu->Command[10])->text(QAccessible::Name),
                      QStringLiteral("》下一页》"));
+    }
+
+    void enterPressesTheFocusedButton_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("key");
+        for (const auto& [name, button] : {std::pair{"menu", 0},
+                                           {"coordinates", 1},
+                                           {"professions", 3},
+                                           {"quests", 4},
+                                           {"skills", 7},
+                                           {"experience", 13},
+                                           {"articles", 14},
+                                           {"viewer", 20}}) {
+            QTest::addRow("%s, Enter", name) << button << int(Qt::Key_Return);
+            QTest::addRow("%s, keypad Enter", name) << button << int(Qt::Key_Enter);
+        }
+    }
+
+    // Enter and keypad Enter press the push button Tab brought the focus to, as Space does.
+    void enterPressesTheFocusedButton() {
+        QFETCH(int, button);
+        QFETCH(int, key);
+        TestSupport::MessageRecorder messages; // buttons that ask or warn get their answer here
+        FormBase* form = openFromMenu(button);
+        QVERIFY(form);
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QWidget* first = QApplication::focusWidget();
+        for (int i = 0; i < 80 && !qobject_cast<QPushButton*>(QApplication::focusWidget()); ++i)
+            TestSupport::press(Qt::Key_Tab);
+        QPointer<QPushButton> focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
+        QVERIFY2(focused, qPrintable(first ? first->objectName() : QStringLiteral("no focus")));
+        int clicks = 0;
+        connect(focused, &QPushButton::clicked, this, [&clicks] { ++clicks; });
+        const Qt::KeyboardModifiers keypad = key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+        TestSupport::press(QKeyCombination(keypad, Qt::Key(key)));
+        QCOMPARE(clicks, 1);
     }
 
     void frameCaptionsSitInsideTheBorder() {

@@ -12,6 +12,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QPushButton>
 #include <QScrollBar>
@@ -20,6 +21,7 @@
 
 #include <filesystem>
 
+using namespace Qt::StringLiterals;
 using TestSupport::MessageRecorder;
 using TestSupport::ProgramFolder;
 
@@ -75,6 +77,9 @@ private slots:
         row("half-width text, full-width query", "Lv3 (東 281)", "ＬＶ３　（東", true);
         row("no fold across other letters", "Éa", "éa", false);
         row("not there", "木材x1", "x2", false);
+        row("a character outside the BMP", "買𠮷野家", "𠮷", true);
+        row("and the one after it", "買𠮷野家", "𠮷野", true);
+        row("not half of such a character", "買𠮷野家", "𠮷家", false);
     }
 
     void folding() {
@@ -154,6 +159,41 @@ private slots:
         QCOMPARE(form->Text1->textCursor().selectedText(), QStringLiteral("hp"));
     }
 
+    void inLongLine_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<bool>("backward"); // Shift+F3 after typing
+        QTest::addColumn<QString>("found");
+        const QString x(TextBox::kBlockChars - 2, u'x');
+        QTest::newRow("across two pieces") << x + u"ABCDy"_s << u"abcd"_s << false << u"ABCD"_s;
+        QTest::newRow("across two pieces, backward") << x + u"ABCDy"_s << u"abcd"_s << true << u"ABCD"_s;
+        QTest::newRow("ending on the seam") << x.mid(2) + u"ABCDy"_s << u"abcd"_s << true << u"ABCD"_s;
+        QTest::newRow("a character outside the BMP on the seam")
+            << x + u"x𠮷野y"_s << u"𠮷野"_s << false << u"𠮷野"_s;
+    }
+
+    // A long line held in pieces is one text to find in: what is found is what copying gives.
+    void inLongLine() {
+        QFETCH(QString, line);
+        QFETCH(QString, query);
+        QFETCH(bool, backward);
+        QFETCH(QString, found);
+        ProgramFolder folder;
+        folder.write(QStringLiteral("職業\\劍士.txt"), (u"劍士\r\n"_s + line + u"\r\n"_s).toUtf8());
+        auto* form = FormBase::open<Form4>();
+        QTest::mouseClick(form->Command[1], Qt::LeftButton);
+        form->Text1->setFocus();
+        FindBar* bar = openFind(form);
+        QVERIFY(bar);
+        TestSupport::commit(query);
+        if (backward)
+            TestSupport::press(Qt::ShiftModifier | Qt::Key_F3);
+        QVERIFY(!bar->missed());
+        TestSupport::press(Qt::Key_Escape);
+        TestSupport::press(Qt::ControlModifier | Qt::Key_C);
+        QCOMPARE(QApplication::clipboard()->text(), found);
+    }
+
     // Far down a long list the found item is scrolled into view; Chinese arrives from the input method.
     void foundItemIsShown() {
         ProgramFolder folder;
@@ -220,6 +260,34 @@ private slots:
         QCOMPARE(form->List1->listIndex(), 4);
         QCOMPARE(form->Text1->text(), QStringLiteral("廣場"));
         QVERIFY(messages.messages.isEmpty());
+    }
+
+    void editedPickIsShown_data() {
+        QTest::addColumn<QString>("saved");
+        QTest::addColumn<int>("picked");
+        QTest::addColumn<QString>("detail");
+        QTest::newRow("the picked line itself edited")
+            << u"港口 (1,2)\r\n廣場 (3,5)\r\n門口\r\n"_s << 1 << u"廣場 (3,5)"_s;
+        QTest::newRow("the picked row gone") << u"港口 (1,2)\r\n"_s << -1 << QString();
+    }
+
+    // As a stream editor saves (a new file renamed over the old), the detail never keeps a lost line.
+    void editedPickIsShown() {
+        QFETCH(QString, saved);
+        QFETCH(int, picked);
+        QFETCH(QString, detail);
+        ProgramFolder folder;
+        const QString path = folder.writeCp950(QStringLiteral("芙蕾雅島.txt"),
+                                               QStringLiteral("港口 (1,2)\r\n廣場 (3,4)\r\n門口\r\n"));
+        auto* form = FormBase::open<Form2>();
+        QTest::mouseClick(form->Command1, Qt::LeftButton);
+        QTest::mouseClick(form->List1->viewport(), Qt::LeftButton, {},
+                          form->List1->visualRect(form->List1->model()->index(1, 0)).center());
+        QCOMPARE(form->Text1->text(), QStringLiteral("廣場 (3,4)"));
+        save(path, TestSupport::toCp950(saved), Save::RenamedOver);
+        QTRY_COMPARE(form->List1->items().join(u"\r\n"_s) + u"\r\n"_s, saved);
+        QCOMPARE(form->List1->listIndex(), picked);
+        QCOMPARE(form->Text1->text(), detail);
     }
 
     void halfWrittenSaveIsNotShown() {

@@ -42,12 +42,17 @@ int findItem(const QStringList& items, const QString& query, int start, bool for
 
 QString pattern(QStringView query) {
     QString p;
-    for (QChar c : query) {
+    for (qsizetype i = 0; i < query.size(); ++i) {
+        const QChar c = query[i];
         const QChar f = foldChar(c);
         const char16_t u = f.unicode();
         if (u < 0x21 || u > 0x7E) {
-            // The space matches the ideographic space too; anything else only itself.
-            p += u == u' ' ? QStringLiteral("[ \\x{3000}]") : QRegularExpression::escape(QString(c));
+            // The space matches the ideographic space too; anything else only itself, a character
+            // outside the Basic Multilingual Plane (a surrogate pair) as the one character it is.
+            const bool pair = c.isHighSurrogate() && i + 1 < query.size() && query[i + 1].isLowSurrogate();
+            p += u == u' ' ? QStringLiteral("[ \\x{3000}]")
+                           : QRegularExpression::escape(query.sliced(i, pair ? 2 : 1));
+            i += pair ? 1 : 0;
             continue;
         }
         QString forms =

@@ -16,7 +16,8 @@ namespace Find {
 // ends; -1 when none does or the query is empty.
 [[nodiscard]] int findItem(const QStringList& items, const QString& query, int start, bool forward);
 
-// A regular expression matching `query` under the same folding, for searching a text document.
+// A regular expression matching `query` under the same folding, for searching a text document. A match
+// is as long as the query, character for character.
 [[nodiscard]] QString pattern(QStringView query);
 
 } // namespace Find

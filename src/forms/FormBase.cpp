@@ -17,11 +17,14 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 // How long after a window appears its frame is watched, and how often.
 constexpr int kFrameWatchMs = 3000;
 constexpr int kFrameWatchStepMs = 25;
+// How long after the frame first comes the placement is asked for again.
+constexpr int kFrameSettleMs = 200;
 
 QHash<const QMetaObject*, FormBase*>& registry() {
     static QHash<const QMetaObject*, FormBase*> forms;
@@ -90,7 +93,10 @@ void FormBase::placeAgain() {
 }
 
 void FormBase::followFrame() {
-    if (!frameWatch_ || !frameWatch_->isActive() || unloading_)
+    // Until the window manager's frame has come, however late a busy desktop brings it, every move
+    // and resize is followed; after that, only while the watch runs.
+    const bool framePending = placedWithFrame_.isNull();
+    if (!frameWatch_ || !(frameWatch_->isActive() || framePending) || unloading_)
         return;
     // A maximised or minimised window has no place of its own; the player's state wins.
     if (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))
@@ -99,6 +105,15 @@ void FormBase::followFrame() {
         return;
     Form_Resize();
     placeAgain();
+    if (framePending && !placedWithFrame_.isNull()) {
+        // A window manager still framing the window can apply an older request of ours after this
+        // one, leaving the frame where Qt no longer believes it is: ask once more when it has settled.
+        QTimer::singleShot(kFrameSettleMs, this, [this] {
+            if (QWindow* handle = windowHandle();
+                handle && !unloading_ && !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)))
+                handle->setFramePosition(pos());
+        });
+    }
 }
 
 void FormBase::moveEvent(QMoveEvent* event) {
@@ -169,8 +184,27 @@ void FormBase::placeFindBar() {
 }
 
 void FormBase::makeRoomForFind(int grow) {
-    if (findGrows_ && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+    const bool free = !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
+    if (findGrows_ && free && grow > 0) {
+        grownFrom_ = pos();
         resize(width(), height() + grow);
+    } else if (grow < 0 && grownFrom_) {
+        const QPoint from = *grownFrom_;
+        grownFrom_.reset();
+        if (free) {
+            resize(width(), height() + grow);
+            // A window manager keeps a window that grows past the screen's edge on the screen by moving
+            // it up; shrinking back puts it where it was, unless the player has moved it since.
+            if (pos().x() == from.x() && pos().y() <= from.y() && pos().y() >= from.y() + grow) {
+                move(from);
+                // A busy window manager can apply the shrink after the move; ask again once it settled.
+                QTimer::singleShot(kFrameSettleMs, this, [this, from] {
+                    if (QWindow* handle = windowHandle(); handle && pos() == from && !unloading_)
+                        handle->setFramePosition(from);
+                });
+            }
+        }
+    }
     placeFindBar();
     Form_Resize();
 }
@@ -186,13 +220,23 @@ void FormBase::follow(QWidget* shown, const TextLoad::DataFile& file, std::funct
         // The player asked for none of this: a file that cannot be read now leaves the window as it is.
         const Module1::Reloading again(target);
         if (auto* list = qobject_cast<ListBox*>(target.data())) {
-            const bool picked = list->listIndex() >= 0;
+            const int row = list->listIndex();
             const QString text = list->text();
             const int top = list->verticalScrollBar()->value();
             reload();
-            const int again = picked ? int(list->items().indexOf(text)) : -1;
-            if (again >= 0)
-                list->setListIndex(again);
+            // The picked line where it now is; when it was itself edited, the same row with its new
+            // text; when the file lost that row, no pick and (through the window's pick handler) no
+            // detail, rather than a line the file no longer has.
+            if (row >= 0) {
+                const QStringList items = list->items();
+                int again = items.value(row) == text ? row : int(items.indexOf(text));
+                if (again < 0 && row < items.size())
+                    again = row;
+                if (again >= 0)
+                    list->setListIndex(again);
+                else
+                    emit list->itemPicked(-1);
+            }
             list->verticalScrollBar()->setValue(top);
             return;
         }

@@ -2,9 +2,11 @@
 
 #include <QList>
 #include <QMargins>
+#include <QPoint>
 
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 class FileFollower;
 class FindBar;
@@ -94,6 +96,8 @@ private:
     bool findGrows_ = false;
     FindBar* findBar_ = nullptr;
     int findBarHeight_ = 0;
+    // Where the window's frame stood before it grew for the find field.
+    std::optional<QPoint> grownFrom_;
     FileFollower* follower_ = nullptr;
     QMargins placedWithFrame_;
 };

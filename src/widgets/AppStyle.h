@@ -4,7 +4,8 @@
 
 // The platform's style with the tool's few adjustments: a frame's caption sits inside the frame's
 // border, as framed groups draw it on Windows, instead of against the window's edge; an option's or check
-// box's caption starts as close to its mark as on Windows, so it keeps the room the design gives it.
+// box's caption starts as close to its mark as on Windows, so it keeps the room the design gives it;
+// Enter presses the focused push button, as Space does, as it does on Windows.
 class AppStyle : public QProxyStyle {
     Q_OBJECT
 public:
@@ -20,4 +21,11 @@ public:
                          const QWidget* widget = nullptr) const override;
     int pixelMetric(PixelMetric metric, const QStyleOption* option = nullptr,
                     const QWidget* widget = nullptr) const override;
+    void polish(QWidget* widget) override;
+    void unpolish(QWidget* widget) override;
+    using QProxyStyle::polish;
+    using QProxyStyle::unpolish;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };

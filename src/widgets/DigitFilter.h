@@ -1,12 +1,13 @@
 #pragma once
 
+#include <QClipboard>
 #include <QObject>
 
 class QLineEdit;
 
 // Keeps everything but digits out of a number box on every way in: keys, whatever modifier is held with
-// them; text committed by an input method; dropped text. Paste stays: the calculators read pasted text
-// by its leading number.
+// them; text committed by an input method; pasted text (keys, the context menu, the middle button);
+// dropped text. What arrives as text keeps its digits, full-width ones made plain.
 class DigitFilter : public QObject {
     Q_OBJECT
 public:
@@ -17,4 +18,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    static void pasteDigits(QLineEdit* box, QClipboard::Mode mode);
+    static void showMenu(QLineEdit* box, const QPoint& globalPos);
 };

@@ -85,24 +85,15 @@ bool FindBar::findInList(ListBox* list, bool forward, bool again) {
 
 bool FindBar::findInText(TextBox* box, bool forward, bool again) {
     const QRegularExpression pattern(Find::pattern(text()));
-    QTextCursor at = box->textCursor();
-    QTextDocument* doc = box->document();
-    // The pattern itself matches either letter case of ASCII only.
-    QTextDocument::FindFlags flags = QTextDocument::FindCaseSensitively;
-    if (!forward)
-        flags |= QTextDocument::FindBackward;
-    QTextCursor from(doc);
+    const QTextCursor at = box->textCursor();
+    int from = 0;
     if (forward)
-        from.setPosition(again ? at.selectionEnd() : at.selectionStart());
+        from = again ? at.selectionEnd() : at.selectionStart();
     else
-        from.setPosition(again ? at.selectionStart() : at.selectionEnd());
-    QTextCursor hit = doc->find(pattern, from, flags);
-    if (hit.isNull()) {
-        // Round the end and on from the other side.
-        QTextCursor wrap(doc);
-        wrap.movePosition(forward ? QTextCursor::Start : QTextCursor::End);
-        hit = doc->find(pattern, wrap, flags);
-    }
+        from = again ? at.selectionStart() : at.selectionEnd();
+    QTextCursor hit = box->find(pattern, from, forward, text().size());
+    if (hit.isNull()) // round the end and on from the other side
+        hit = box->find(pattern, forward ? 0 : box->document()->characterCount(), forward, text().size());
     if (hit.isNull())
         return false;
     box->setTextCursor(hit);

@@ -32,7 +32,8 @@ public:
     [[nodiscard]] QString text() const { return itemText(listIndex()); }
 
 signals:
-    // Another item was picked, by mouse, keyboard or code. Focus alone never picks.
+    // Another item was picked, by mouse, keyboard or code. Focus alone never picks. -1 when a reloaded
+    // file lost the row that was picked.
     void itemPicked(int index);
 
 protected:

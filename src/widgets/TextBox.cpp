@@ -2,9 +2,12 @@
 
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+
+#include <limits>
 
 namespace {
 
@@ -34,10 +37,13 @@ QString toWidget(const QString& text, qsizetype column, QList<int>& continued) {
                 continued.append(++block);
                 filled = 0;
             }
-            const qsizetype take = qMin(end - at, TextBox::kBlockChars - filled);
+            qsizetype take = qMin(end - at, TextBox::kBlockChars - filled);
+            // A character outside the Basic Multilingual Plane stays whole, in the next block.
+            if (take > 0 && at + take < end && out[at + take - 1].isHighSurrogate())
+                --take;
             split += QStringView(out).sliced(at, take);
-            filled += take;
             at += take;
+            filled = at < end ? TextBox::kBlockChars : filled + take;
         }
         if (end == out.size())
             break;
@@ -127,6 +133,55 @@ QMimeData* TextBox::createMimeDataFromSelection() const {
     data->setText(joined(first, last, c.selectionStart() - first.position(),
                          c.selectionEnd() - last.position(), QStringLiteral("\n")));
     return data;
+}
+
+QTextCursor TextBox::find(const QRegularExpression& pattern, int from, bool forward, qsizetype span) const {
+    const QTextDocument* doc = document();
+    QTextBlock block = doc->findBlock(qBound(0, from, doc->characterCount() - 1));
+    qsizetype at = from - block.position();
+    for (; block.isValid(); block = forward ? block.next() : block.previous()) {
+        // The block's text and as much of the pieces that carry its line on as a match could reach.
+        QString text = block.text();
+        const qsizetype own = text.size();
+        QList<QTextBlock> pieces{block};
+        for (QTextBlock b = block.next();
+             b.isValid() && b.userState() == kContinued && text.size() < own + span; b = b.next()) {
+            text += b.text();
+            pieces.append(b);
+        }
+        // Only matches starting in this block count: the others belong to the blocks they start in.
+        QRegularExpressionMatch hit;
+        if (forward) {
+            hit = pattern.match(text, qMax<qsizetype>(0, at));
+            if (hit.hasMatch() && hit.capturedStart() >= own)
+                hit = {};
+        } else {
+            const qsizetype before = qMin(own, at);
+            for (auto it = pattern.globalMatch(text); it.hasNext();) {
+                const QRegularExpressionMatch m = it.next();
+                if (m.capturedStart() >= before)
+                    break;
+                hit = m;
+            }
+        }
+        at = forward ? 0 : std::numeric_limits<qsizetype>::max();
+        if (!hit.hasMatch())
+            continue;
+        // Text offsets back to document positions: each piece starts a block of its own.
+        const auto position = [&pieces](qsizetype offset) {
+            for (const QTextBlock& b : pieces) {
+                if (offset <= b.length() - 1 || b == pieces.last())
+                    return b.position() + int(offset);
+                offset -= b.length() - 1;
+            }
+            return 0;
+        };
+        QTextCursor found(document());
+        found.setPosition(position(hit.capturedStart()));
+        found.setPosition(position(hit.capturedEnd()), QTextCursor::KeepAnchor);
+        return found;
+    }
+    return {};
 }
 
 void TextBox::keyPressEvent(QKeyEvent* event) {

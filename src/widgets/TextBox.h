@@ -2,6 +2,9 @@
 
 #include <QPlainTextEdit>
 #include <QTextBlock>
+#include <QTextCursor>
+
+class QRegularExpression;
 
 // A multi-line text box. Its text uses CR LF between lines, as the data files and the windows that
 // read characters by position expect; the widget itself stores plain line breaks. A line longer than
@@ -24,6 +27,11 @@ public:
     // Appends at the end without rebuilding the whole document.
     void appendText(const QString& text);
     void setScrollBars(ScrollBars bars);
+    // The first match of `pattern` at or after document position `from` (or the last one starting before
+    // it), with the whole line to match in however many blocks hold it; a match is at most `span`
+    // characters long. A null cursor when there is none.
+    [[nodiscard]] QTextCursor find(const QRegularExpression& pattern, int from, bool forward,
+                                   qsizetype span) const;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

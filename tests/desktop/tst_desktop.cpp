@@ -8,13 +8,19 @@
 #include "widgets/Twips.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QHash>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTest>
 
+#include <csignal>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -60,6 +66,56 @@ bool framed(const QWidget* w) {
 bool placedAt(const QWidget* w, QPoint wantedTw) {
     const QPoint m = marginsTw(w);
     return framed(w) && qAbs(m.x() - wantedTw.x()) <= 15 && qAbs(m.y() - wantedTw.y()) <= 15;
+}
+
+// The window manager: the openbox that the desktop wrapper, this test's parent, started.
+pid_t windowManager() {
+    const QString parent = QString::number(getppid());
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // pid (name) state ppid ...
+        const QString line = QString::fromLatin1(stat.readAll());
+        const QStringList after = line.mid(line.lastIndexOf(u')') + 2).split(u' ');
+        if (line.contains(QLatin1String("(openbox)")) && after.value(1) == parent)
+            return pid.toInt();
+    }
+    return 0;
+}
+
+// The program's window titled `title`, shown or not yet; empty while there is none.
+QString windowOf(qint64 pid, const QString& title) {
+    QProcess search;
+    search.start(QStringLiteral("xdotool"),
+                 {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--pid"),
+                  QString::number(pid), QStringLiteral("--name"), title});
+    search.waitForFinished();
+    return QString::fromLatin1(search.readAllStandardOutput()).section(u'\n', 0, 0);
+}
+
+// The frame of that window, as the X server has it; empty while it has none.
+QRect frameOf(qint64 pid, const QString& title) {
+    const QString id = windowOf(pid, title);
+    if (id.isEmpty())
+        return {};
+    // The client's place and size, and the frame's extents around it (left, right, top, bottom).
+    QProcess info;
+    info.start(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id});
+    info.waitForFinished();
+    QHash<QString, int> values;
+    for (const QString& line : QString::fromLatin1(info.readAllStandardOutput()).split(u'\n'))
+        values[line.section(u':', 0, 0).trimmed()] = line.section(u':', 1).trimmed().toInt();
+    QProcess extents;
+    extents.start(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_FRAME_EXTENTS")});
+    extents.waitForFinished();
+    const QStringList e = QString::fromLatin1(extents.readAllStandardOutput()).section(u'=', 1).split(u',');
+    if (e.size() != 4)
+        return {};
+    const QRect client(values[QStringLiteral("Absolute upper-left X")],
+                       values[QStringLiteral("Absolute upper-left Y")], values[QStringLiteral("Width")],
+                       values[QStringLiteral("Height")]);
+    return client.adjusted(-e[0].toInt(), -e[2].toInt(), e[1].toInt(), e[3].toInt());
 }
 
 } // namespace
@@ -112,6 +168,90 @@ private slots:
         QTRY_VERIFY(menu_->Command[1]->isVisible());
     }
 
+    void findFieldLeavesTheWindowWhereItWas_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("window");
+        QTest::newRow("coordinates") << 1 << QStringLiteral("Form2");
+        QTest::newRow("articles") << 14 << QStringLiteral("Form10");
+    }
+
+    // Both windows grow for the field, and both stand so near the screen's bottom that the window
+    // manager lifts them to keep them on it; closing the field puts the frame back exactly.
+    void findFieldLeavesTheWindowWhereItWas() {
+        QFETCH(int, button);
+        QFETCH(QString, window);
+        if (button > 9)
+            realClick(menu_->Command[10]);
+        QTRY_VERIFY(menu_->Command[button]->isVisible());
+        realClick(menu_->Command[button]);
+        QTRY_VERIFY(shownWindow(window));
+        QWidget* form = shownWindow(window);
+        QTRY_VERIFY(framed(form));
+        QTest::qWait(200); // the frame settles
+        const QRect before = form->frameGeometry();
+        QTRY_VERIFY(form->isActiveWindow());
+        realKeys(QStringLiteral("ctrl+f"));
+        QTRY_VERIFY(form->frameGeometry().height() > before.height());
+        QTest::qWait(200);
+        realKeys(QStringLiteral("Escape"));
+        QTRY_COMPARE(form->frameGeometry(), before);
+        QTest::qWait(200); // and nothing moves it afterwards
+        QCOMPARE(form->frameGeometry(), before);
+        form->close();
+        if (button > 9)
+            realClick(menu_->Command[11]);
+        QTRY_VERIFY(menu_->Command[1]->isVisible());
+    }
+
+    void menuPlacedHoweverLateTheFrame_data() {
+        QTest::addColumn<int>("frameLateMs");
+        QTest::newRow("frame at once") << 0;
+        QTest::newRow("frame half a second late") << 500;
+        QTest::newRow("frame three and a half seconds late") << 3500;
+    }
+
+    // The program started as a player starts it, twice per row, while a busy desktop's window manager
+    // answers late (held stopped): the menu's frame ends where the rule puts it, and stays.
+    void menuPlacedHoweverLateTheFrame() {
+        QFETCH(int, frameLateMs);
+        const pid_t wm = windowManager();
+        QVERIFY(wm > 0);
+        const QString title = QStringLiteral("资料查询器");
+        const QRect screen = menu_->screen()->geometry();
+        const auto placed = [&screen](const QRect& f) {
+            return f.isValid() && qAbs((screen.right() - f.right()) * 15 - 100) <= 15 &&
+                   qAbs((screen.bottom() - f.bottom()) * 15 - 80) <= 15;
+        };
+        for (int start = 1; start <= 2; ++start) {
+            QProcess program;
+            const auto resume = qScopeGuard([wm] { ::kill(wm, SIGCONT); });
+            if (frameLateMs > 0)
+                QCOMPARE(::kill(wm, SIGSTOP), 0);
+            program.start(qEnvironmentVariable("QMQUERY_PROGRAM"), {});
+            QVERIFY(program.waitForStarted());
+            QTRY_VERIFY_WITH_TIMEOUT(!windowOf(program.processId(), title).isEmpty(), 15000);
+            QTest::qWait(frameLateMs); // from the program's showing its window
+            ::kill(wm, SIGCONT);
+            QRect frame;
+            QTRY_VERIFY2_WITH_TIMEOUT(placed(frame = frameOf(program.processId(), title)),
+                                      qPrintable(QStringLiteral("start %1: frame %2,%3 %4x%5")
+                                                     .arg(start)
+                                                     .arg(frame.x())
+                                                     .arg(frame.y())
+                                                     .arg(frame.width())
+                                                     .arg(frame.height())),
+                                      15000);
+            QTest::qWait(300); // nothing moves it afterwards
+            QCOMPARE(frameOf(program.processId(), title), frame);
+            program.terminate();
+            QVERIFY(program.waitForFinished());
+        }
+        // The next tests click this test's own menu, under where those menus stood.
+        menu_->raise();
+        menu_->activateWindow();
+        QTRY_VERIFY(menu_->isActiveWindow());
+    }
+
     void professionWindowEightTimes() {
         for (int opening = 1; opening <= 8; ++opening) {
             realClick(menu_->Command[3]);
@@ -159,6 +299,19 @@ private slots:
         realKeys(QStringLiteral("End"));
         realKeys(QStringLiteral("alt+a alt+minus alt+period 2"));
         QTRY_COMPARE(calc->Lv->text(), QStringLiteral("12"));
+        calc->close();
+    }
+
+    // The middle button pastes the X selection: into a number box, only its digits.
+    void middleButtonPastesDigitsOnly() {
+        auto* calc = FormBase::open<frmcalc>();
+        QVERIFY(QTest::qWaitForWindowActive(calc));
+        QApplication::clipboard()->setText(QStringLiteral("-1.5x"), QClipboard::Selection);
+        const QPoint at = calc->a1->mapToGlobal(calc->a1->rect().center());
+        xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+                 QStringLiteral("click"), QStringLiteral("2")});
+        QTRY_COMPARE(calc->a1->text(), QStringLiteral("15"));
+        QCOMPARE(calc->Pointi->text(), QStringLiteral("15"));
         calc->close();
     }
 
