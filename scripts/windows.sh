@@ -77,8 +77,6 @@ run_tests() {
     cmake --build "$out/cmake"
     # Each test program finds the DLLs beside it, as the shipped program does.
     copy_runtime "$out/cmake/tests" Test
-    mkdir -p "$out/cmake/tests/platforms"
-    cp "$qt/plugins/platforms/qoffscreen.dll" "$out/cmake/tests/platforms/"
     package
     # One throw-away Wine prefix for the whole run, so the slow first start of Wine is paid once.
     WINEPREFIX=$(mktemp -d)

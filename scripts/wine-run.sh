@@ -19,7 +19,7 @@ init() {
     # The faces the windows are designed in, as Traditional Chinese Windows provides them.
     local ming="AR PL UMing TW"
     for face in 細明體 新細明體 MingLiU PMingLiU; do
-        registry 'HKCU\Software\Wine\Fonts\Replacements' "$face" "$ming"
+        registry 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' "$face" "$ming"
     done
     registry 'HKCU\Software\Wine\Drivers' Graphics null
     wineserver -w
@@ -40,6 +40,24 @@ case ${1:-} in
         trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
         init
     fi
-    wine "$@"
+    # Wine keeps the host's QT_* variables from Windows programs; the platform a test asks for goes
+    # through the prefix's environment instead.
+    if [ -n "${QT_QPA_PLATFORM:-}" ]; then
+        registry 'HKCU\Environment' QT_QPA_PLATFORM "$QT_QPA_PLATFORM"
+    else
+        wine reg delete 'HKCU\Environment' /v QT_QPA_PLATFORM /f >/dev/null 2>&1 || true
+    fi
+    case $(basename "$1") in
+    tst_*.exe)
+        # Qt Test's report through a pipe is lost under Wine; have it written to a file and print that.
+        report=$(mktemp)
+        status=0
+        wine "$@" -o "Z:${report//\//\\},txt" || status=$?
+        cat "$report"
+        rm -f "$report"
+        exit $status
+        ;;
+    *) wine "$@" ;;
+    esac
     ;;
 esac

@@ -77,7 +77,13 @@ QString captionProblem(QWidget* w) {
     const auto* button = qobject_cast<QPushButton*>(w);
     const QRect inParent = caption.translated(w->pos());
     if (!w->rect().contains(caption) || !w->parentWidget()->rect().contains(inParent))
-        return QStringLiteral("cut off at its edge");
+        return QStringLiteral("cut off at its edge (caption %1×%2 at %3,%4 in %5×%6)")
+            .arg(caption.width())
+            .arg(caption.height())
+            .arg(caption.x())
+            .arg(caption.y())
+            .arg(w->width())
+            .arg(w->height());
     // An option's caption keeps most of the gap the design leaves before the next option (7 pixels).
     const int gap = qobject_cast<QAbstractButton*>(w) ? 5 : 1;
     const QRect clear = button ? inParent : inParent.adjusted(-gap, -1, gap, 1);

@@ -49,6 +49,9 @@ Form9::Form9() {
         auto* lbl = new QLabel(caption, this);
         lbl->setObjectName(QLatin1String(name));
         Twips::setGeometry(lbl, l, t, w, h);
+        // A face whose lines are taller than the design's 12 pixels (the Ming face under Windows' own
+        // rasterizer is 14) would lose a pixel row at the top and bottom: the label grows downward.
+        lbl->resize(lbl->width(), qMax(lbl->height(), lbl->fontMetrics().height()));
         return lbl;
     };
     // The key filters of Text1..Text3: only digits and Backspace are typed.

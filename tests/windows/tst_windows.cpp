@@ -133,7 +133,10 @@ private slots:
         QTemporaryDir dir;
         const QString record = dir.filePath(u"record.txt"_s);
         qputenv("QMQUERY_RECORD", QDir::toNativeSeparators(record).toUtf8());
-        QSettings classes(u"HKEY_CURRENT_USER\\Software\\Classes"_s, QSettings::NativeFormat);
+        // Windows merges the user's classes into the machine's; Wine reads the machine's alone.
+        QSettings classes(underWine() ? u"HKEY_LOCAL_MACHINE\\Software\\Classes"_s
+                                      : u"HKEY_CURRENT_USER\\Software\\Classes"_s,
+                          QSettings::NativeFormat);
         classes.setValue(u".qmrecord/."_s, u"qmquery.record"_s);
         classes.setValue(u"qmquery.record/shell/open/command/."_s,
                          u"\"%1\" \"%2\""_s.arg(QDir::toNativeSeparators(recorder), u"%1"_s));

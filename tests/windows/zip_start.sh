@@ -58,10 +58,11 @@ import -window root "$shots/synthesis.png"
 # A message box carries the bare program name; the menu's title goes on with the version.
 [ -z "$(xdotool search --onlyvisible --name '^资料查询器$')" ] || fail "a message box showed"
 
-# The list fills the window below the detail box: with data it holds lines of dark text.
+# The list fills the window below the detail box: with data it holds lines of text, where an empty list
+# is white inside its scroll bars.
 eval "$(xdotool getwindowgeometry --shell "$synthesis")"
 import -window "$synthesis" "$work/window.png"
-dark=$(convert "$work/window.png" -crop "$((WIDTH - 30))x$((HEIGHT - 80))+10+60" -colorspace Gray \
-    -threshold 50% -negate -format '%[fx:mean]' info:)
+dark=$(convert "$work/window.png" -crop "$((WIDTH - 30))x$((HEIGHT - 95))+5+65" -colorspace Gray \
+    -threshold 90% -negate -format '%[fx:mean]' info:)
 awk -v d="$dark" 'BEGIN { exit !(d > 0.02) }' || fail "the synthesis list looks empty (dark share $dark)"
 echo "the Windows program started from its zip: menu and synthesis window shown (dark share $dark)"
