@@ -212,6 +212,9 @@ private slots:
         // The decoder paints a cut-off JPEG's missing blocks grey and calls it a success.
         const QByteArray photo = picture(400, 300, "JPEG");
         QTest::newRow("truncated .jpg") << Outcome{"b.jpg", photo.left(photo.size() - 100)};
+        // 11000 x 12000 claimed in 100 KB that end as a JPEG should: no JPEG packs 1,320 pixels a byte.
+        QTest::newRow("JPEG denser than any")
+            << Outcome{"d.jpg", JpegWriter::progressive(11000, 12000, 0).left(100000) + "\xFF\xD9"_ba};
         // Found by fuzzing: a reader reported success with no picture at all.
         QTest::newRow("fuzzed .ico") << Outcome{
             "f.ico",

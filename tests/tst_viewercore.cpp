@@ -87,6 +87,8 @@ void tst_ViewerCore::header_data() {
     row("lying header", {}, 118, "impossible", {3000, 3000});
     row("4,096 pixels a byte: a plain picture packs that well", {}, 100, "", {4096, 100});
     row("one pixel a byte more", {}, 100, "impossible", {4096, 101});
+    row("a JPEG packs 512 pixels a byte at most", soi + eoi, 100, "", {512, 100});
+    row("a JPEG claiming one pixel a byte more", soi + eoi, 100, "impossible", {512, 101});
 }
 
 void tst_ViewerCore::header() {
@@ -103,7 +105,10 @@ void tst_ViewerCore::header() {
         found << u"short"_s;
     if (!PictureBudget::fits(size.width(), size.height(), budgetBytes))
         found << u"too large for %1 megapixels"_s.arg(PictureBudget::megapixels(budgetBytes));
-    if (!PictureBudget::plausible(size.width(), size.height(), fileBytes))
+    const bool jpeg = head.startsWith("\xFF\xD8");
+    if (!PictureBudget::plausible(size.width(), size.height(), fileBytes,
+                                  jpeg ? PictureBudget::kMaxJpegPixelsPerFileByte
+                                       : PictureBudget::kMaxPixelsPerFileByte))
         found << u"impossible"_s;
     QTEST(found.join(u", "_s), "found");
 }

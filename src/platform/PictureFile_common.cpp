@@ -89,7 +89,9 @@ std::optional<PictureLoad> load(const QString& path, qint64 budgetBytes, const s
     }
     if (result.size.isValid()) {
         const QSize s = result.size;
-        if (raster && !PictureBudget::plausible(s.width(), s.height(), fileBytes))
+        const qint64 density =
+            jpeg ? PictureBudget::kMaxJpegPixelsPerFileByte : PictureBudget::kMaxPixelsPerFileByte;
+        if (raster && !PictureBudget::plausible(s.width(), s.height(), fileBytes, density))
             return failed(std::move(result), PictureError::Invalid, QStringLiteral("size beyond the file"));
         if (!PictureBudget::fits(s.width(), s.height(), budgetBytes))
             return failed(std::move(result), PictureError::TooLarge, QStringLiteral("over the budget"));
