@@ -88,15 +88,19 @@ QList<FolderEntry> listFolder(const QString& folder) {
         FolderEntry entry;
         entry.name = FileNames::fromBytes(e->d_name);
         entry.hidden = e->d_name[0] == '.';
-        // The entry's own type is not enough: a link counts as what it points at.
-        struct stat st {};
-        if (::fstatat(dfd, e->d_name, &st, 0) == 0) {
-            entry.isFile = S_ISREG(st.st_mode);
-            entry.isFolder = S_ISDIR(st.st_mode);
-        } else if (errno == EACCES) {
-            // A folder that may be listed but not searched tells only each entry's own type.
+        // The entry's own type tells a plain file or folder without a look at each (which doubled the
+        // time to list a folder of screenshots). A link counts as what it points at, and a file system
+        // that does not tell types is asked; a pipe, socket or device is neither. In a folder that may be
+        // listed but not searched, a link cannot be followed and counts as neither.
+        if (e->d_type == DT_REG || e->d_type == DT_DIR) {
             entry.isFile = e->d_type == DT_REG;
             entry.isFolder = e->d_type == DT_DIR;
+        } else if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
+            struct stat st {};
+            if (::fstatat(dfd, e->d_name, &st, 0) == 0) {
+                entry.isFile = S_ISREG(st.st_mode);
+                entry.isFolder = S_ISDIR(st.st_mode);
+            }
         }
         entries.append(std::move(entry));
     }
