@@ -9,6 +9,7 @@ zip=$(realpath "$1")
 here=$(cd "$(dirname "$0")/../.." && pwd)
 shots=$(dirname "$zip")/screenshots
 mkdir -p "$shots"
+rm -f "$shots"/*.png
 work=$(mktemp -d)
 program_pid=
 cleanup() {
