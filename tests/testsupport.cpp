@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QWindow>
 
+#include <cstdio>
+
 namespace TestSupport {
 
 MessageRecorder::MessageRecorder() {
@@ -69,6 +71,27 @@ QString ProgramFolder::writeCp950(const QString& relativeName, const QString& te
 
 QByteArray toCp950(const QString& text) {
     return Platform::encodeCodePage950(text);
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    const bool written = f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.flush();
+    f.close();
+    keepAsSeed(path);
+    return written;
+}
+
+bool writeFile(const QByteArray& encodedPath, const QByteArray& bytes) {
+    FILE* f = std::fopen(encodedPath.constData(), "wb");
+    if (!f)
+        return false;
+    const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), f) == size_t(bytes.size());
+    return std::fclose(f) == 0 && written;
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 namespace {

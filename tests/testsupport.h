@@ -43,6 +43,11 @@ private:
 
 [[nodiscard]] QByteArray toCp950(const QString& text);
 
+// True when every byte was written. The byte-name form takes names that are not UTF-8 as they are.
+bool writeFile(const QString& path, const QByteArray& bytes);
+bool writeFile(const QByteArray& encodedPath, const QByteArray& bytes);
+[[nodiscard]] QByteArray readFile(const QString& path);
+
 // When QMQUERY_SEED_DIR is set, keeps a copy of a file a test made, as a seed for the fuzzers.
 void keepAsSeed(const QString& path);
 

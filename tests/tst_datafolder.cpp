@@ -1,6 +1,7 @@
 // The data folder: which one a start picks, the first-start copy, and the command line naming another.
 #include "core/DataFolder.h"
 #include "modules/StartUp.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,19 +22,13 @@ void make(const QString& root, const QStringList& entries) {
     for (const QString& entry : entries) {
         const QString path = root + u'/' + entry.section(u'>', 0, 0).remove(u'|');
         QVERIFY(QDir().mkpath(entry.endsWith(u'/') ? path : QFileInfo(path).path()));
-        QFile file(path);
         if (entry.contains(u'>'))
             QVERIFY(QFile::link(entry.section(u'>', 1), path));
         else if (entry.endsWith(u'|'))
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
         else if (!entry.endsWith(u'/'))
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(entry.toUtf8()) > 0);
+            QVERIFY(TestSupport::writeFile(path, entry.toUtf8()));
     }
-}
-
-QByteArray read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : "<unreadable>"_ba;
 }
 
 } // namespace
@@ -82,9 +77,10 @@ private slots:
 
         QCOMPARE(DataFolder::seed(from, to, u"1.0.1"_s), QStringList{to + u"/技能: not a folder"_s});
         QVERIFY(!QFileInfo::exists(marker));
-        QCOMPARE(read(to + u"/合成表.txt"_s), u"player/合成表.txt"_s.toUtf8()); // the player's own
+        QCOMPARE(TestSupport::readFile(to + u"/合成表.txt"_s),
+                 u"player/合成表.txt"_s.toUtf8());               // the player's own
         QVERIFY(QFileInfo(to + u"/料理藥品.txt"_s).isSymLink()); // a dangling link is the player's too
-        QCOMPARE(read(to + u"/職業/劍士.txt"_s), u"installed/職業/劍士.txt"_s.toUtf8());
+        QCOMPARE(TestSupport::readFile(to + u"/職業/劍士.txt"_s), u"installed/職業/劍士.txt"_s.toUtf8());
         QVERIFY(QFile::permissions(to + u"/唯讀.txt"_s) & QFileDevice::WriteOwner);
         QVERIFY(!QFileInfo::exists(to + u"/pipe"_s) && !QFileInfo(to + u"/link.txt"_s).exists());
 
@@ -92,12 +88,12 @@ private slots:
         QVERIFY(QFile::remove(to + u"/技能"_s));
         make(to, {DataFolder::markerName() + u'|'});
         QCOMPARE(DataFolder::seed(from, to, u"1.0.1"_s), QStringList{marker + u": not a file"_s});
-        QCOMPARE(read(to + u"/技能/新技能.txt"_s), u"installed/技能/新技能.txt"_s.toUtf8());
+        QCOMPARE(TestSupport::readFile(to + u"/技能/新技能.txt"_s), u"installed/技能/新技能.txt"_s.toUtf8());
         QVERIFY(QFile::remove(marker));
         // Nor is a link there followed: the file it leads to stays as it was.
         make(root.path(), {"victim.txt", u"player/"_s + DataFolder::markerName() + u">../victim.txt"_s});
         QCOMPARE(DataFolder::seed(from, to, u"1.0.1"_s), QStringList{marker + u": not a file"_s});
-        QCOMPARE(read(root.filePath(u"victim.txt"_s)), "victim.txt"_ba);
+        QCOMPARE(TestSupport::readFile(root.filePath(u"victim.txt"_s)), "victim.txt"_ba);
         QVERIFY(QFile::remove(marker));
         QCOMPARE(DataFolder::seed(from, to, u"1.0.1"_s), QStringList());
 
@@ -107,7 +103,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(to + u"/職業/劍士.txt"_s));
         QCOMPARE(DataFolder::seed(from, to, u"1.0.2"_s), QStringList());
         QVERIFY(QFileInfo::exists(to + u"/職業/劍士.txt"_s));
-        QCOMPARE(read(to + u"/合成表.txt"_s), u"player/合成表.txt"_s.toUtf8());
+        QCOMPARE(TestSupport::readFile(to + u"/合成表.txt"_s), u"player/合成表.txt"_s.toUtf8());
     }
 
     void commandLine_data() {

@@ -41,16 +41,9 @@ struct NoWatchesLeft {
 // Saves made by the reloads below can take a poll and a quiet time on a busy machine.
 constexpr int kShownWithinMs = 15000;
 
-void writeBytes(const QByteArray& path, const QByteArray& bytes) {
-    FILE* f = std::fopen(path.constData(), "wb");
-    QVERIFY(f);
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), f);
-    std::fclose(f);
-}
-
 void saveRenamedOver(const QString& path, const QByteArray& bytes) {
     const QByteArray target = QFile::encodeName(path);
-    writeBytes(target + ".new", bytes);
+    QVERIFY(TestSupport::writeFile(target + ".new", bytes));
     QVERIFY(std::rename((target + ".new").constData(), target.constData()) == 0);
 }
 
@@ -230,11 +223,11 @@ private slots:
         QVERIFY(QDir().mkpath(folder.path() + QStringLiteral("/心得文章")));
         const QByteArray path = QFile::encodeName(folder.path()) + "/" + QStringLiteral("心得文章").toUtf8() +
                                 "/" + TestSupport::toCp950(QStringLiteral("攻略.txt"));
-        writeBytes(path, TestSupport::toCp950(QStringLiteral("打法\r\n")));
+        QVERIFY(TestSupport::writeFile(path, TestSupport::toCp950(QStringLiteral("打法\r\n"))));
         // A name Qt cannot give back is not removed with the folder: remove it by its bytes.
         const auto removeFile = qScopeGuard([&] { ::unlink(path.constData()); });
         TextBox* pane = showArticle(QStringLiteral("打法\r\n"));
-        writeBytes(path, TestSupport::toCp950(QStringLiteral("新打法\r\n")));
+        QVERIFY(TestSupport::writeFile(path, TestSupport::toCp950(QStringLiteral("新打法\r\n"))));
         QTRY_COMPARE_WITH_TIMEOUT(pane->text(), QStringLiteral("新打法\r\n"), kShownWithinMs);
         QCOMPARE(messages.texts(), QStringList());
     }

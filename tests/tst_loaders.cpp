@@ -20,15 +20,6 @@ using TestSupport::MessageRecorder;
 using TestSupport::ProgramFolder;
 using namespace Qt::StringLiterals;
 
-namespace {
-
-bool write(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-} // namespace
-
 // Reading files: names keeping their bytes, regular files only, the article list, the two loaders.
 class tst_Loaders : public QObject {
     Q_OBJECT
@@ -62,7 +53,7 @@ private slots:
         for (const char16_t* name :
              {u"b.txt", u"A.txt", u"a.txt", u"ab.txt", u".hidden.txt", u"讀者來信.text", u"龍.txt", u"讀.txt",
               u"一.txt", u"😀.txt", u"𠀀一二三😀"})
-            QVERIFY(write(dir.filePath(QString::fromUtf16(name)), {}));
+            QVERIFY(TestSupport::writeFile(dir.filePath(QString::fromUtf16(name)), {}));
         QVERIFY(QDir(dir.path()).mkdir(u"folder.txt"_s));
         const QStringList list = Form10::listArticles(dir.path());
         QCOMPARE(list, (QStringList{"A.txt", "a.txt", "ab.txt", "b.txt", u"一.txt"_s, u"龍.txt"_s,
@@ -163,11 +154,11 @@ private slots:
         const QByteArray legacyFolder =
             QFile::encodeName(folder.path()) + '/' + TestSupport::toCp950(u"職業"_s);
         QVERIFY(::mkdir(legacyFolder, 0755) == 0);
-        FILE* f = std::fopen(legacyFolder + '/' + TestSupport::toCp950(u"劍士.txt"_s), "w");
-        QVERIFY(f && std::fputs("\xBC\x43\r\n", f) >= 0 && std::fclose(f) == 0); // 劍 in code page 950
+        QVERIFY(TestSupport::writeFile(legacyFolder + '/' + TestSupport::toCp950(u"劍士.txt"_s),
+                                       "\xBC\x43\r\n")); // 劍 in code page 950
         // A listed name holding a backslash stays one name inside its folder; a link to a file is followed.
         folder.write(u"心得文章/x"_s, "outside\r\n");
-        QVERIFY(write(folder.path() + u"/心得文章/..\\x.txt"_s, "inside\r\n"));
+        QVERIFY(TestSupport::writeFile(folder.path() + u"/心得文章/..\\x.txt"_s, "inside\r\n"));
         QVERIFY(QFile::link(u"..\\x.txt"_s, folder.path() + u"/心得文章/link.txt"_s));
         MessageRecorder messages;
         TextBox box;

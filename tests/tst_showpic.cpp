@@ -29,6 +29,7 @@
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
+using TestSupport::writeFile;
 using Change = std::function<bool(const QString& file)>; // done behind the viewer's back; false if not
 
 namespace {
@@ -45,13 +46,6 @@ QByteArray picture(int width, int height = 30, const char* format = "BMP", QColo
     QBuffer buffer;
     img.save(&buffer, format);
     return buffer.data();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    const bool written = f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.flush();
-    TestSupport::keepAsSeed(path);
-    return written;
 }
 
 bool makePipe(const QString& path) {
@@ -325,10 +319,7 @@ private slots:
                                      ? u"file://"_s + QString::fromLatin1(raw.toPercentEncoding("/"))
                                      : shots + u'/' + item;
         const QString refusal = u"無法開啟檔案:\"%1/%2\"\r沒有可以開啟這種檔案的程式。"_s.arg(shots, shown);
-        const auto opened = [&record] {
-            QFile f(record);
-            return f.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(f.readAll()) : QString();
-        };
+        const auto opened = [&record] { return QString::fromLocal8Bit(TestSupport::readFile(record)); };
         opener ? click(form->File1, row, true) : TestSupport::press(Qt::Key_Return); // both open
         QTRY_COMPARE(opened(), argument + u'\n');                                    // one argument, one line
         QTRY_COMPARE(messages.texts(), opener ? QStringList{refusal} : QStringList());
