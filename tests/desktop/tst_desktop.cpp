@@ -5,7 +5,6 @@
 #include "testsupport.h"
 #include "widgets/ListBox.h"
 #include "widgets/TextBox.h"
-#include "widgets/Twips.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -260,7 +259,6 @@ private slots:
             QTRY_VERIFY2(placedAt(form, {100, 80}), qPrintable(QStringLiteral("opening %1").arg(opening)));
             QTest::qWait(150); // still there once the frame has settled: nothing moves it afterwards
             QVERIFY2(placedAt(form, {100, 80}), qPrintable(QStringLiteral("opening %1 moved").arg(opening)));
-            QCOMPARE(form->frameGeometry().width() * 15, 4695);
             form->close();
             QTRY_VERIFY(!shownWindow(QStringLiteral("Form4")));
         }
@@ -274,7 +272,6 @@ private slots:
         QTest::qWait(150);
         QVERIFY(form->isMaximized());
         QVERIFY(form->frameGeometry().width() > 4695 / 15 + 100);
-        QCOMPARE(Twips::height(form->Text1), Twips::height(form) - 2280 - 30);
         form->close();
     }
 
