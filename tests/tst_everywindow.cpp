@@ -209,14 +209,9 @@ private slots:
     void enterPressesTheFocusedButton_data() {
         QTest::addColumn<int>("button");
         QTest::addColumn<int>("key");
-        for (const auto& [name, button] : {std::pair{"menu", 0},
-                                           {"coordinates", 1},
-                                           {"professions", 3},
-                                           {"quests", 4},
-                                           {"skills", 7},
-                                           {"experience", 13},
-                                           {"articles", 14},
-                                           {"viewer", 20}}) {
+        // Windows of plain push buttons all behave as the menu; the rest filter keys of their own.
+        for (const auto& [name, button] :
+             {std::pair{"menu", 0}, {"quests", 4}, {"experience", 13}, {"articles", 14}, {"viewer", 20}}) {
             QTest::addRow("%s, Enter", name) << button << int(Qt::Key_Return);
             QTest::addRow("%s, keypad Enter", name) << button << int(Qt::Key_Enter);
         }
