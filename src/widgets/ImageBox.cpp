@@ -10,6 +10,8 @@ ImageBox::ImageBox(QWidget* parent) : QWidget(parent) {
 void ImageBox::setPicture(QImage picture) {
     // Only the current picture is kept: the previous one is released here.
     picture_ = std::move(picture);
+    // A picture without transparency covers the whole box: what lies beneath need not be painted first.
+    setAttribute(Qt::WA_OpaquePaintEvent, !picture_.isNull() && !picture_.hasAlphaChannel());
     resize(picture_.isNull() ? QSize(0, 0) : picture_.deviceIndependentSize().toSize());
     update();
 }
