@@ -45,6 +45,12 @@ void prepareReaders();
 [[nodiscard]] PictureLoad loadPicture(const QString& path, qint64 budgetBytes = PictureBudget::kBytes,
                                       const std::atomic_bool* cancelled = nullptr);
 
+// As loadPicture after the same checks, but decoded scaled down to fit a square of `side` pixels (never
+// enlarged). A metafile is refused as Invalid: what its drawing costs is not bounded by its size.
+[[nodiscard]] PictureLoad loadScaledPicture(const QString& path, int side,
+                                            qint64 budgetBytes = PictureBudget::kBytes,
+                                            const std::atomic_bool* cancelled = nullptr);
+
 // A picture this small decodes in a few milliseconds, even a JPEG of the most scans allowed: less than
 // handing it to another thread and back would add. Two megapixels take in a full-HD screenshot.
 inline constexpr qint64 kSmallPixels = 1920 * 1088;

@@ -2,12 +2,14 @@
 
 #include "core/BmpCheck.h"
 #include "core/JpegScans.h"
+#include "core/ThumbnailNames.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -54,9 +56,10 @@ void prepareReaders() {
 namespace {
 
 // Decodes unless the picture is larger than `maxPixels` (negative: any size) or is a metafile or tells
-// no size; then nothing, and the picture is to be decoded elsewhere.
+// no size; then nothing, and the picture is to be decoded elsewhere. A `side` above 0 decodes it scaled
+// to fit that square.
 std::optional<PictureLoad> load(const QString& path, qint64 budgetBytes, const std::atomic_bool* cancelled,
-                                qint64 maxPixels) {
+                                qint64 maxPixels, int side = 0) {
     prepareReaders();
     PictureLoad result;
     QFile file;
@@ -80,6 +83,8 @@ std::optional<PictureLoad> load(const QString& path, qint64 budgetBytes, const s
         return failed(std::move(result), PictureError::Invalid, QStringLiteral("not an offered type"));
     const bool jpeg = format == "jpeg" || format == "jpg";
     const bool raster = format != "wmf";
+    if (side > 0 && !raster)
+        return failed(std::move(result), PictureError::Invalid, QStringLiteral("a metafile"));
 
     // The header's size decides before anything is decoded.
     {
@@ -125,9 +130,13 @@ std::optional<PictureLoad> load(const QString& path, qint64 budgetBytes, const s
 
     QImageReader reader(device, format);
     reader.setDecideFormatFromContent(false);
+    const QSize scaled = side > 0 ? ThumbnailNames::fitted(result.size, side) : QSize();
+    if (scaled.isValid())
+        reader.setScaledSize(scaled);
     if (reader.read(&result.image) && !result.image.isNull()) {
         const QSize s = result.image.size();
-        result.size = s;
+        if (!scaled.isValid())
+            result.size = s;
         if (!PictureBudget::fits(s.width(), s.height(), budgetBytes))
             return failed(std::move(result), PictureError::TooLarge, QStringLiteral("over the budget"));
         return result;
@@ -148,6 +157,18 @@ std::optional<PictureLoad> load(const QString& path, qint64 budgetBytes, const s
 
 PictureLoad loadPicture(const QString& path, qint64 budgetBytes, const std::atomic_bool* cancelled) {
     return *load(path, budgetBytes, cancelled, -1);
+}
+
+PictureLoad loadScaledPicture(const QString& path, int side, qint64 budgetBytes,
+                              const std::atomic_bool* cancelled) {
+    PictureLoad result = *load(path, budgetBytes, cancelled, -1, std::max(side, 1));
+    // A picture that told no size is decoded whole, and then made small.
+    if (!result.image.isNull()) {
+        const QSize fit = ThumbnailNames::fitted(result.image.size(), std::max(side, 1));
+        if (fit != result.image.size())
+            result.image = result.image.scaled(fit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    return result;
 }
 
 std::optional<PictureLoad> loadSmallPicture(const QString& path, qint64 budgetBytes) {
