@@ -13,6 +13,7 @@
 #include "widgets/DriveList.h"
 #include "widgets/FileList.h"
 #include "widgets/ImageBox.h"
+#include "widgets/ThumbGrid.h"
 #include "widgets/Twips.h"
 
 #include <QComboBox>
@@ -140,6 +141,10 @@ showpic::showpic() : pictures_(new PictureCache(this)) {
     Image2->setObjectName(QStringLiteral("Image2"));
     Image2->setPicture(QImage(QStringLiteral(":/viewer/startup.gif")));
     Image2->hide();
+
+    Thumbs = new ThumbGrid(File1, Picture1);
+    // The picture picked in the grid is decoded once the grid makes way for it.
+    connect(Thumbs, &ThumbGrid::closed, this, &showpic::File1_Click);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -388,7 +393,7 @@ QString showpic::selectedPath() const {
 
 void showpic::File1_Click() {
     const QString path = selectedPath();
-    if (path.isEmpty())
+    if (path.isEmpty() || Thumbs->isOpen())
         return;
     // Decoded off the interface thread, the neighbours next; the outcome comes to pictureReady, at once
     // when it is already known. Until then the previous picture stays.

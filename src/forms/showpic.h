@@ -17,6 +17,7 @@ class DriveList;
 class FileList;
 class ImageBox;
 class PictureCache;
+class ThumbGrid;
 
 // Picture viewer for the game's screenshots: drive, folder and file lists on the left, the picked
 // picture at natural size on the right, a date filter for screenshots, deletion and hand-off.
@@ -52,6 +53,8 @@ public:
     ImageBox* Image1 = nullptr;
     ImageBox* Image2 = nullptr;
     QTimer* Timer1 = nullptr;
+    // Thumbnails of the file list over the picture area (Ctrl+T); not in the design.
+    ThumbGrid* Thumbs = nullptr;
 
     static constexpr auto kAllPictures = "*.bmp;*.gif;*.jpg;*.ico;*.wmf";
 
