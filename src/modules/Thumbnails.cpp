@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -55,8 +56,10 @@ QImage forPainting(QImage image) {
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
-void writeEntry(const QString& path, const QImage& image, const QByteArray& uri,
-                const Platform::FileStamp& stamp) {
+} // namespace
+
+void Thumbnails::writeEntry(const QString& path, const QImage& image, const QByteArray& uri,
+                            const Platform::FileStamp& stamp) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "png");
@@ -71,8 +74,6 @@ void writeEntry(const QString& path, const QImage& image, const QByteArray& uri,
                         {"Software", "qmquery " + Version::text().toLatin1()}});
     Platform::writeThumbnailEntry(path, png);
 }
-
-} // namespace
 
 Thumbnails::Thumbnails(QObject* parent)
     : QObject(parent), cacheFolder_(Platform::sharedThumbnailFolder()), budget_(PictureBudget::kBytes),
@@ -119,6 +120,21 @@ QImage Thumbnails::placeholder() {
 
 Thumbnails::Thumb Thumbnails::make(const QString& path, const QString& cacheFolder, qint64 budgetBytes,
                                    const std::atomic_bool& cancelled) {
+    Thumb thumb = makeUnwritten(path, cacheFolder, budgetBytes, cancelled);
+    save(path, thumb);
+    return thumb;
+}
+
+void Thumbnails::save(const QString& path, Thumb& thumb) {
+    if (thumb.entry.isEmpty())
+        return;
+    writeEntry(thumb.entry, thumb.image, ThumbnailNames::fileUri(QDir::fromNativeSeparators(path)),
+               thumb.stamp);
+    thumb.entry.clear();
+}
+
+Thumbnails::Thumb Thumbnails::makeUnwritten(const QString& path, const QString& cacheFolder,
+                                            qint64 budgetBytes, const std::atomic_bool& cancelled) {
     Thumb thumb;
     thumb.stamp = Platform::stampFile(path);
     const auto refused = [&thumb] {
@@ -157,7 +173,7 @@ Thumbnails::Thumb Thumbnails::make(const QString& path, const QString& cacheFold
     case Platform::PictureError::None:
         thumb.image = forPainting(std::move(load.image));
         if (shared)
-            writeEntry(ThumbnailNames::normalPath(cacheFolder, uri), thumb.image, uri, thumb.stamp);
+            thumb.entry = ThumbnailNames::normalPath(cacheFolder, uri);
         return thumb;
     case Platform::PictureError::Invalid:
     case Platform::PictureError::TooLarge:
@@ -207,7 +223,9 @@ void Thumbnails::revalidate() {
 }
 
 void Thumbnails::pump() {
-    while (running_.size() < threads_ && next_ < wanted_.size()) {
+    // Well ahead of the workers, so none waits for the interface (busy painting what came) to hand it the
+    // next; the pool takes them in the order given.
+    while (running_.size() < kAhead && next_ < wanted_.size()) {
         const QString& path = wanted_.at(next_++);
         if (!held_.contains(path) && !running_.contains(path))
             start(path);
@@ -219,19 +237,41 @@ void Thumbnails::start(const QString& path) {
     running_.insert(path, flag);
     // The worker reads only what it was given; `this` is used to post the result back, and the pool is
     // drained before this object goes.
-    pool_.start([this, path, flag, folder = cacheFolder_, budget = budget_] {
-        if (*flag)
-            return;
-        Thumb thumb = make(path, folder, budget, *flag);
-        if (*flag)
-            return;
-        QMetaObject::invokeMethod(
-            this,
-            [this, path, flag, thumb = std::move(thumb)]() mutable {
-                finished(path, flag, std::move(thumb));
-            },
-            Qt::QueuedConnection);
-    });
+    pool_.start(
+        [this, path, flag, folder = cacheFolder_, budget = budget_] {
+            if (*flag)
+                return;
+            Thumb thumb = makeUnwritten(path, folder, budget, *flag);
+            if (*flag)
+                return;
+            // Shown first and written after: the cache is for next time.
+            QString entry = std::exchange(thumb.entry, {});
+            const QImage image = thumb.image;
+            const Platform::FileStamp stamp = thumb.stamp;
+            QMetaObject::invokeMethod(
+                this,
+                [this, path, flag, thumb = std::move(thumb)]() mutable {
+                    finished(path, flag, std::move(thumb));
+                },
+                Qt::QueuedConnection);
+            if (entry.isEmpty())
+                return;
+            const QByteArray uri = ThumbnailNames::fileUri(QDir::fromNativeSeparators(path));
+            // Written when no thumbnail waits to be made, unless too many pictures wait to be written
+            // already.
+            if (pendingWrites_.fetch_add(1) < kMaxPendingWrites) {
+                pool_.start(
+                    [this, entry, image, uri, stamp] {
+                        writeEntry(entry, image, uri, stamp);
+                        --pendingWrites_;
+                    },
+                    kWritePriority);
+                return;
+            }
+            --pendingWrites_;
+            writeEntry(entry, image, uri, stamp);
+        },
+        kMakePriority);
 }
 
 void Thumbnails::finished(const QString& path, const Flag& flag, Thumb thumb) {

@@ -24,6 +24,7 @@ public:
         QImage image; // the thumbnail, or the placeholder; null when the work was cancelled
         bool placeholder = false;
         Platform::FileStamp stamp; // the file it was made from
+        QString entry;             // the cache entry still to be written, if any
     };
 
     explicit Thumbnails(QObject* parent = nullptr);
@@ -43,6 +44,8 @@ public:
     // The thumbnail held for `path`, or nullptr when it is not made yet.
     [[nodiscard]] const Thumb* find(const QString& path) const;
     [[nodiscard]] int heldCount() const { return int(held_.size()); }
+    // Whether thumbnails are being made or written.
+    [[nodiscard]] bool busy() const { return !running_.isEmpty() || pendingWrites_ > 0; }
     // Lets go of the thumbnails of files changed or gone since they were made.
     void revalidate();
 
@@ -66,6 +69,19 @@ private:
         quint64 age = 0;
     };
 
+    // make() without writing the entry; save() writes it.
+    [[nodiscard]] static Thumb makeUnwritten(const QString& path, const QString& cacheFolder,
+                                             qint64 budgetBytes, const std::atomic_bool& cancelled);
+    static void save(const QString& path, Thumb& thumb);
+    static void writeEntry(const QString& path, const QImage& image, const QByteArray& uri,
+                           const Platform::FileStamp& stamp);
+
+    static constexpr int kAhead = 64;
+    static constexpr int kMakePriority = 1;
+    static constexpr int kWritePriority = 0;
+    // Thumbnails waiting to be written hold their pictures: a few hundred at most.
+    static constexpr int kMaxPendingWrites = 256;
+
     void pump();
     void start(const QString& path);
     void finished(const QString& path, const Flag& flag, Thumb thumb);
@@ -81,4 +97,5 @@ private:
     QHash<QString, Flag> running_;
     QHash<QString, Held> held_;
     quint64 age_ = 0;
+    std::atomic_int pendingWrites_ = 0;
 };
