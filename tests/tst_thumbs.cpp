@@ -178,6 +178,7 @@ private slots:
         QTest::newRow("stale: newer time") << Entry{u"large"_s, {256, 192}, 60, false, blue, false};
         QTest::newRow("another file's") << Entry{u"normal"_s, {128, 96}, 0, true, blue, false};
         QTest::newRow("oversized entry") << Entry{u"normal"_s, {2000, 1500}, 0, false, blue, false};
+        QTest::newRow("a pipe in its place") << Entry{u"normal"_s, {}, 0, false, blue, false};
         QTest::newRow("our failure, unchanged file") << Entry{u"fail"_s, {1, 1}, 0, false, {}, true};
         QTest::newRow("our failure, since edited") << Entry{u"fail"_s, {1, 1}, -5, false, blue, false};
     }
@@ -193,7 +194,12 @@ private slots:
             folder = u"fail/qmquery-"_s + versionText();
         const QString entryPath = root + u'/' + folder + u'/' + entryFor(path);
         const QString uri = u"file://"_s + (entry.otherUri ? shots.filePath(u"other.bmp"_s) : path);
-        writeEntry(entryPath, Qt::red, entry.size, uri, mtimeOf(path) + entry.mtimeShift);
+        if (entry.size.isValid()) {
+            writeEntry(entryPath, Qt::red, entry.size, uri, mtimeOf(path) + entry.mtimeShift);
+        } else {
+            QVERIFY(QDir().mkpath(QFileInfo(entryPath).path()));
+            QCOMPARE(::mkfifo(QFile::encodeName(entryPath).constData(), 0600), 0);
+        }
 
         const std::atomic_bool cancelled = false;
         const Thumbnails::Thumb thumb = Thumbnails::make(path, root, PictureBudget::kBytes, cancelled);
@@ -285,6 +291,31 @@ private slots:
         QCOMPARE(QFile::exists(failed), refusal.recorded);
         if (refusal.recorded)
             QCOMPARE(QImage(failed).text(u"Thumb::MTime"_s), QString::number(mtimeOf(path)));
+    }
+
+    // What is held stays within bounds: those asked for last are kept, the oldest others let go.
+    void bounded() {
+        QTemporaryDir shots;
+        QStringList paths;
+        const QByteArray tiny = picture(8, 6, Qt::blue);
+        for (int i = 0; i < Thumbnails::kKept + 200; ++i) {
+            paths.append(shots.filePath(u"qm%1.bmp"_s.arg(i, 4, 10, QChar(u'0'))));
+            QVERIFY(writeFile(paths.last(), tiny));
+        }
+        Thumbnails thumbs;
+        thumbs.setCacheFolder({});
+        thumbs.want(paths);
+        QTRY_VERIFY(!thumbs.busy());
+        QCOMPARE(thumbs.heldCount(), Thumbnails::kKept);
+        QVERIFY(thumbs.find(paths[Thumbnails::kKept - 1]));
+        QVERIFY(!thumbs.find(paths[Thumbnails::kKept]));
+        thumbs.want(paths.mid(Thumbnails::kKept));
+        QTRY_VERIFY(!thumbs.busy());
+        QVERIFY(thumbs.heldCount() <= Thumbnails::kKept);
+        for (const QString& path : paths.mid(Thumbnails::kKept))
+            QVERIFY(thumbs.find(path));
+        QVERIFY(!thumbs.find(paths.first()));
+        QVERIFY(thumbs.find(paths[Thumbnails::kKept - 1]));
     }
 
     // The grid shows the list's files; it and the list always pick the same one, by keys or a click.

@@ -192,8 +192,9 @@ Thumbnails::Thumb Thumbnails::makeUnwritten(const QString& path, const QString& 
 }
 
 void Thumbnails::want(const QStringList& paths) {
-    wanted_ = paths;
-    wantedSet_ = QSet<QString>(paths.cbegin(), paths.cend());
+    // No more than can be held: what would be made beyond would only push out what is on screen.
+    wanted_ = paths.mid(0, kKept);
+    wantedSet_ = QSet<QString>(wanted_.cbegin(), wanted_.cend());
     next_ = 0;
     for (auto it = running_.begin(); it != running_.end();) {
         if (wantedSet_.contains(it.key())) {

@@ -39,7 +39,8 @@ public:
     [[nodiscard]] int threads() const { return threads_; }
     void setThreads(int threads);
 
-    // The paths to make thumbnails for, the most wanted first; all other work is cancelled.
+    // The paths to make thumbnails for, the most wanted first (the first kKept); all other work is
+    // cancelled.
     void want(const QStringList& paths);
     // The thumbnail held for `path`, or nullptr when it is not made yet.
     [[nodiscard]] const Thumb* find(const QString& path) const;
