@@ -405,6 +405,10 @@ void showpic::pictureReady(const QString& path, const Platform::PictureLoad& loa
     shownPath_ = path;
     shownStamp_ = load.stamp;
     SetPicture();
+    // Painted now rather than on the next turn of the event loop: a small picture decoded at once is
+    // on screen as soon as it is ready.
+    if (load.error == Platform::PictureError::None)
+        Image1->repaint();
     const QString shown = FileNames::displayPath(path);
     switch (load.error) {
     case Platform::PictureError::None:
