@@ -65,6 +65,16 @@ struct FileStamp {
 // Whether the path is a folder (following links).
 [[nodiscard]] bool isFolder(const QString& path);
 
+enum class FolderState {
+    Ok,
+    Missing,    // no such folder, or a folder on its way is missing
+    NotFolder,  // a file, pipe or device
+    Unreadable, // it cannot be listed or entered
+};
+
+// Whether a folder (following links) can be listed and entered.
+[[nodiscard]] FolderState folderState(const QString& path);
+
 // The bytes (Linux) or text (Windows) the system takes for a path.
 [[nodiscard]] QByteArray nativePath(const QString& path);
 

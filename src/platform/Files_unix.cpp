@@ -148,4 +148,14 @@ bool isFolder(const QString& path) {
     return ::stat(nativePath(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+FolderState folderState(const QString& path) {
+    const QByteArray native = nativePath(path);
+    struct stat st {};
+    if (::stat(native.constData(), &st) != 0)
+        return fromErrno(errno) == OpenResult::Missing ? FolderState::Missing : FolderState::Unreadable;
+    if (!S_ISDIR(st.st_mode))
+        return FolderState::NotFolder;
+    return ::access(native.constData(), R_OK | X_OK) == 0 ? FolderState::Ok : FolderState::Unreadable;
+}
+
 } // namespace Platform

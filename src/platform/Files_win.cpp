@@ -72,4 +72,13 @@ bool isFolder(const QString& path) {
     return QFileInfo(path).isDir();
 }
 
+FolderState folderState(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return FolderState::Missing;
+    if (!info.isDir())
+        return FolderState::NotFolder;
+    return info.isReadable() ? FolderState::Ok : FolderState::Unreadable;
+}
+
 } // namespace Platform
