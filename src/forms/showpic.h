@@ -2,6 +2,7 @@
 
 #include "forms/FormBase.h"
 #include "platform/PictureFile.h"
+#include "platform/Trash.h"
 #include "widgets/PanGesture.h"
 
 #include <QImage>
@@ -81,7 +82,12 @@ private:
     void Combo3_KeyPress(int& keyAscii);
     void SetCaption();
     void SetPicture();
+    // Deleting and putting back (showpicDelete.cpp).
     void deleteafile(const QString& path);
+    void deletePermanently(const QString& path, const QString& whyNotTrashed);
+    [[nodiscard]] bool stillShown(const QString& path);
+    void removedFromList();
+    void undoDelete();
     void openFile(const QString& path);
     void showListOrLabel();
     void openDefaultFolder();
@@ -92,5 +98,7 @@ private:
     // The file last shown (or refused) for the selected name: a deletion removes that file or nothing.
     QString shownPath_;
     Platform::FileStamp shownStamp_;
+    // What this run moved to the trash, the latest last: Ctrl+Z puts them back in turn.
+    QList<Platform::TrashedFile> trashed_;
     PanGesture pan_;
 };
