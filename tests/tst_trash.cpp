@@ -16,7 +16,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include <cstdio>
+#include <fstream>
 #include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -45,13 +45,8 @@ QByteArray bytes(const QString& path) {
 
 // Reads a file by its bytes, whatever its name.
 QByteArray readRaw(const QString& path) {
-    QFile file;
-    FILE* f = std::fopen(bytes(path).constData(), "rb");
-    const QByteArray read = f && file.open(f, QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    file.close();
-    if (f)
-        std::fclose(f);
-    return read;
+    std::ifstream in(bytes(path).constData(), std::ios::binary);
+    return QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(in), {}));
 }
 
 struct stat lstatOf(const QString& path) {
@@ -108,21 +103,6 @@ showpic* openViewer(int pick) {
     return form;
 }
 
-// Answers message boxes as the recorder does, running `change` when the `at`th box is asked.
-struct Answering : TestSupport::MessageRecorder {
-    Answering(QList<MsgResult> given, int at = -1, std::function<void()> change = {}) {
-        answers = std::move(given);
-        Module1::setMessageHandler([this, at, change](const Module1::MsgRequest& request) {
-            messages.append(request);
-            if (messages.size() - 1 == at && change)
-                change();
-            if (!answers.isEmpty())
-                return answers.takeFirst();
-            return request.buttons == Module1::MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
-        });
-    }
-};
-
 enum class Kind { Plain, Link, HardLink };
 
 } // namespace
@@ -166,7 +146,8 @@ private slots:
         auto* form = openViewer(-1);
         form->File1->setListIndex(int(form->File1->items().indexOf(FileNames::fromBytes(name))));
         QTRY_COMPARE(form->Image1->picture().width(), kind == Kind::Plain ? 11 : 20);
-        Answering messages({MsgResult::Yes});
+        TestSupport::MessageRecorder messages;
+        messages.answers = {MsgResult::Yes};
         TestSupport::press(key);
         const QStringList asked = key == QKeyCombination(Qt::Key_Delete)
                                       ? QStringList{kAsk.arg(FileNames::displayPath(middle))}
@@ -222,7 +203,8 @@ private slots:
         auto* form = openViewer(1);
         QTRY_COMPARE(form->Image1->picture().width(), 11);
         const bool asked = key == QKeyCombination(Qt::Key_Delete);
-        Answering messages(asked ? QList{MsgResult::Yes, answer} : QList{answer});
+        TestSupport::MessageRecorder messages;
+        messages.answers = asked ? QList{MsgResult::Yes, answer} : QList{answer};
         TestSupport::press(key);
         const QStringList texts = messages.texts();
         QCOMPARE(texts.size(), asked ? 3 : 2);
@@ -261,10 +243,15 @@ private slots:
         const QString s1 = desktop.shot(u"s1.bmp"_s), kept = desktop.shot(u"kept.bmp"_s);
         auto* form = openViewer(1);
         QTRY_COMPARE(form->Image1->picture().width(), 11);
-        Answering messages({MsgResult::Yes, MsgResult::Yes}, trashWorks ? 0 : 1, [&] {
-            QVERIFY(change == 1 ? QFile::remove(s1)
-                                : QFile::rename(s1, kept) && QFile::rename(desktop.shot(u"s2.bmp"_s), s1));
-        });
+        TestSupport::MessageRecorder messages;
+        messages.answers = {MsgResult::Yes, MsgResult::Yes};
+        // While the last question before the deed is open.
+        messages.whileAsked = [&] {
+            if (messages.messages.size() == (trashWorks ? 1 : 2))
+                QVERIFY(change == 1
+                            ? QFile::remove(s1)
+                            : QFile::rename(s1, kept) && QFile::rename(desktop.shot(u"s2.bmp"_s), s1));
+        };
         TestSupport::press(Qt::Key_Delete);
         QCOMPARE(messages.texts().size(), trashWorks ? 2 : 3);
         QCOMPARE(messages.texts().last(), message.arg(s1));
@@ -287,7 +274,7 @@ private slots:
         const QString s1 = desktop.shot(u"s1.bmp"_s);
         auto* form = openViewer(1);
         QTRY_COMPARE(form->Image1->picture().width(), 11);
-        Answering messages({});
+        TestSupport::MessageRecorder messages;
         TestSupport::press(Qt::ShiftModifier | Qt::Key_Delete);
         QCOMPARE(desktop.trashed(), QStringList{"s1.bmp"});
         QVERIFY(taken ? writeFile(s1, "new") : QFile::remove(desktop.trash(u"files/s1.bmp"_s)));
