@@ -16,23 +16,26 @@ QString quoted(const QString& path) {
     return u'"' + FileNames::displayPath(path) + u'"';
 }
 
+// Another program put another file under the name since it was shown: that one was never seen, so it
+// stays, and the player hears that the picture shown is gone, as when it vanishes.
+void sayReplaced(const QString& path, FileList* list) {
+    Module1::MsgBox(FileNames::displayPath(path) + QStringLiteral(" 已經不存在。"), Module1::MsgButtons::Ok,
+                    Module1::MsgIcon::None, list->window());
+    list->refresh();
+}
+
 } // namespace
 
-// Another program may have put another file under the name since it was shown: that one was never seen.
 // A name that holds nothing any more passes here, for the caller's own message.
 bool showpic::stillShown(const QString& path) {
     const Platform::FileStamp now = Platform::stampFile(path);
     if (now.kind == Platform::OpenResult::Missing || Platform::sameFile(now, shownStamp_))
         return true;
-    Module1::MsgBox(FileNames::displayPath(path) + QStringLiteral(" 已經不存在。"), Module1::MsgButtons::Ok,
-                    Module1::MsgIcon::None, this);
-    File1->refresh();
+    sayReplaced(path, File1);
     return false;
 }
 
 void showpic::deleteafile(const QString& path) {
-    if (!stillShown(path))
-        return;
     QString reason;
     Platform::TrashedFile trashed;
     switch (Platform::moveToTrash(path, shownStamp_, &trashed, &reason)) {
@@ -45,9 +48,7 @@ void showpic::deleteafile(const QString& path) {
                         Module1::MsgButtons::Ok, Module1::MsgIcon::Exclamation, this);
         return;
     case Platform::TrashOutcome::Replaced:
-        Module1::MsgBox(FileNames::displayPath(path) + QStringLiteral(" 已經不存在。"),
-                        Module1::MsgButtons::Ok, Module1::MsgIcon::None, this);
-        File1->refresh();
+        sayReplaced(path, File1);
         return;
     case Platform::TrashOutcome::Refused:
         deletePermanently(path, reason);
