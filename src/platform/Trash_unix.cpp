@@ -35,26 +35,19 @@ int renameBytesNoReplace(const QByteArray& from, const QByteArray& to) {
         return 0;
     if (errno != EINVAL && errno != ENOSYS)
         return -1;
-    // A file system without the flag: a second link refuses an existing name as well.
-    if (::link(from.constData(), to.constData()) == 0)
-        return ::unlink(from.constData()) == 0 || errno == ENOENT ? 0 : -1;
-    if (errno != EPERM && errno != ENOTSUP)
+    // A file system without the flag: a second link refuses an existing name as well. Where neither
+    // works, nothing moves and the caller says why.
+    if (::link(from.constData(), to.constData()) != 0)
         return -1;
-    // Nor links: the name is looked at just before.
-    struct stat st {};
-    if (::lstat(to.constData(), &st) == 0) {
-        errno = EEXIST;
-        return -1;
-    }
-    return ::rename(from.constData(), to.constData());
+    return ::unlink(from.constData());
 }
 
 // Qt cannot name a file whose name is not UTF-8; such a file goes to the home trash as the trash
 // specification lays out (record first, under a name of its own, then the file), or not at all.
 bool moveRawName(const QByteArray& native, QString* inTrash, QString* reason) {
     const QByteArray trash = nativePath(homeTrash());
-    struct stat file {
-    }, bin{};
+    struct stat file {};
+    struct stat bin {};
     if (!native.startsWith('/') || ::lstat(native.constData(), &file) != 0 ||
         ::stat(trash.constData(), &bin) != 0) {
         *reason = systemReason(native.startsWith('/') ? errno : EINVAL);
