@@ -36,6 +36,9 @@ public:
     [[nodiscard]] PictureCache* pictures() const { return pictures_; }
     // How far a picture larger than the frame has been moved from its top-left corner, in pixels.
     [[nodiscard]] QPoint pan() const { return pan_.offset(); }
+    // What this run of the program moved to the trash, the latest last, kept while the viewer is closed
+    // and opened again: Ctrl+Z puts them back in turn. Tests clear it to start afresh.
+    [[nodiscard]] static QList<Platform::TrashedFile>& trashedThisRun();
 
     QPushButton* Command2 = nullptr;
     DriveList* Drive1 = nullptr;
@@ -98,7 +101,5 @@ private:
     // The file last shown (or refused) for the selected name: a deletion removes that file or nothing.
     QString shownPath_;
     Platform::FileStamp shownStamp_;
-    // What this run moved to the trash, the latest last: Ctrl+Z puts them back in turn.
-    QList<Platform::TrashedFile> trashed_;
     PanGesture pan_;
 };

@@ -40,7 +40,7 @@ void showpic::deleteafile(const QString& path) {
     Platform::TrashedFile trashed;
     switch (Platform::moveToTrash(path, shownStamp_, &trashed, &reason)) {
     case Platform::TrashOutcome::Trashed:
-        trashed_.append(trashed);
+        trashedThisRun().append(trashed);
         break;
     case Platform::TrashOutcome::Missing:
         // The list and the picture stay as they were, so the player sees what failed.
@@ -94,14 +94,20 @@ void showpic::removedFromList() {
     File1->setListIndex(i);
 }
 
+QList<Platform::TrashedFile>& showpic::trashedThisRun() {
+    static QList<Platform::TrashedFile> trashed;
+    return trashed;
+}
+
 void showpic::undoDelete() {
-    if (trashed_.isEmpty())
+    QList<Platform::TrashedFile>& trashed = trashedThisRun();
+    if (trashed.isEmpty())
         return;
-    const Platform::TrashedFile last = trashed_.constLast();
+    const Platform::TrashedFile last = trashed.constLast();
     QString reason;
     switch (Platform::restoreFromTrash(last, &reason)) {
     case Platform::RestoreOutcome::Restored:
-        trashed_.removeLast();
+        trashed.removeLast();
         break;
     case Platform::RestoreOutcome::NameTaken:
         // Kept, so a Ctrl+Z once the name is free again still brings it back.
@@ -110,7 +116,7 @@ void showpic::undoDelete() {
                         Module1::MsgButtons::Ok, Module1::MsgIcon::Exclamation, this);
         return;
     case Platform::RestoreOutcome::NotInTrash:
-        trashed_.removeLast();
+        trashed.removeLast();
         Module1::MsgBox(QStringLiteral("無法救回檔案:") + quoted(last.original) +
                             QStringLiteral("\r資源回收筒裡已經沒有這個檔案。"),
                         Module1::MsgButtons::Ok, Module1::MsgIcon::Exclamation, this);
