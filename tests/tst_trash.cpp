@@ -16,6 +16,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <ftw.h>
 #include <sys/stat.h>
@@ -265,34 +267,37 @@ private slots:
     }
 
     void undoRefused_data() {
-        QTest::addColumn<bool>("taken"); // else the trash was emptied
-        QTest::newRow("the name is taken meanwhile") << true;
-        QTest::newRow("the trash was emptied") << false;
+        QTest::addColumn<int>("obstacle"); // what happens once s1.bmp is trashed
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("kept"); // for a Ctrl+Z once the obstacle is gone
+        QTest::newRow("the name is taken") << 0 << u"已經有別的檔案用這個名稱。"_s << true;
+        QTest::newRow("the trash was emptied") << 1 << u"資源回收筒裡已經沒有這個檔案。"_s << false;
+        QTest::newRow("the folder is gone") << 2 << QString::fromLocal8Bit(std::strerror(ENOENT)) << true;
     }
 
-    // Ctrl+Z never replaces a file; it says what stands in its way.
+    // Ctrl+Z never replaces a file; it says what stands in its way, and tries again on the next Ctrl+Z.
     void undoRefused() {
-        QFETCH(bool, taken);
+        QFETCH(int, obstacle);
+        QFETCH(QString, message);
+        QFETCH(bool, kept);
         Desktop desktop;
-        const QString s1 = desktop.shot(u"s1.bmp"_s);
+        const QString s1 = desktop.shot(u"s1.bmp"_s), folder = desktop.shot({});
         auto* form = openViewer(1);
         QTRY_COMPARE(form->Image1->picture().width(), 11);
         TestSupport::MessageRecorder messages;
         TestSupport::press(Qt::ShiftModifier | Qt::Key_Delete);
         QCOMPARE(desktop.trashed(), QStringList{"s1.bmp"});
-        QVERIFY(taken ? writeFile(s1, "new") : QFile::remove(desktop.trash(u"files/s1.bmp"_s)));
+        QVERIFY(obstacle == 0   ? writeFile(s1, "new")
+                : obstacle == 1 ? QFile::remove(desktop.trash(u"files/s1.bmp"_s))
+                                : QDir(folder).removeRecursively());
         TestSupport::press(Qt::ControlModifier | Qt::Key_Z);
-        QCOMPARE(messages.texts(),
-                 QStringList{(taken ? u"無法救回檔案:\"%1\"\r已經有別的檔案用這個名稱。"_s
-                                    : u"無法救回檔案:\"%1\"\r資源回收筒裡已經沒有這個檔案。"_s)
-                                 .arg(s1)});
-        QCOMPARE(TestSupport::readFile(s1), taken ? "new"_ba : QByteArray());
-        QCOMPARE(desktop.trashed().size(), taken ? 1 : 0);
-        // Once the name is free again, the picture comes back; an emptied trash is forgotten.
-        QVERIFY(!taken || QFile::remove(s1));
+        QCOMPARE(messages.texts(), QStringList{u"無法救回檔案:\"%1\"\r"_s.arg(s1) + message});
+        QCOMPARE(TestSupport::readFile(s1), obstacle == 0 ? "new"_ba : QByteArray());
+        QCOMPARE(desktop.trashed().size(), kept ? 1 : 0);
+        QVERIFY(obstacle == 0 ? QFile::remove(s1) : obstacle == 1 || QDir().mkpath(folder));
         TestSupport::press(Qt::ControlModifier | Qt::Key_Z);
         QCOMPARE(messages.texts().size(), 1);
-        QCOMPARE(TestSupport::readFile(s1), taken ? picture(11) : QByteArray());
+        QCOMPARE(TestSupport::readFile(s1), kept ? picture(11) : QByteArray());
     }
 };
 
