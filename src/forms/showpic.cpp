@@ -25,6 +25,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -171,6 +172,7 @@ showpic::showpic() : pictures_(new PictureCache(this)) {
     connect(File1, &FileList::lostFocus, this, &showpic::File1_LostFocus);
     connect(Timer1, &QTimer::timeout, this, &showpic::Timer1_Timer);
     connect(pictures_, &PictureCache::ready, this, &showpic::pictureReady);
+    connect(new QShortcut(QKeySequence::Undo, this), &QShortcut::activated, this, &showpic::undoDelete);
 }
 
 void showpic::Form_Load() {
@@ -469,7 +471,8 @@ void showpic::File1_KeyDown(int keyCode, int shift) {
             return;
         }
         const auto answer =
-            Module1::MsgBox(QStringLiteral("刪除檔案:") + u'"' + FileNames::displayPath(path) + u'"' + u'?',
+            Module1::MsgBox(QStringLiteral("刪除檔案:") + u'"' + FileNames::displayPath(path) + u'"' + u'?' +
+                                QStringLiteral("\r(檔案會移到資源回收筒)"),
                             Module1::MsgButtons::YesNo, Module1::MsgIcon::Question, this);
         if (answer == Module1::MsgResult::Yes)
             deleteafile(path);
@@ -478,36 +481,12 @@ void showpic::File1_KeyDown(int keyCode, int shift) {
     }
 }
 
-void showpic::deleteafile(const QString& path) {
-    int i = File1->listIndex();
-    // Another program may have put another file under the name meanwhile: that one was never seen. (A
-    // name that holds nothing any more gets the failed deletion's message below.)
-    const Platform::FileStamp now = Platform::stampFile(path);
-    if (now.kind != Platform::OpenResult::Missing && !Platform::sameFile(now, shownStamp_)) {
-        Module1::MsgBox(FileNames::displayPath(path) + QStringLiteral(" 已經不存在。"),
-                        Module1::MsgButtons::Ok, Module1::MsgIcon::None, this);
-        File1->refresh();
-        return;
-    }
-    QString reason;
-    if (!Platform::deleteFile(path, &reason)) {
-        // The list and the picture stay as they were, so the player sees what failed.
-        Module1::MsgBox(QStringLiteral("無法刪除檔案:") + u'"' + FileNames::displayPath(path) + u'"' + u'\r' +
-                            reason,
-                        Module1::MsgButtons::Ok, Module1::MsgIcon::Exclamation, this);
-        return;
-    }
-    File1->refresh();
-    if (i == File1->listCount())
-        --i;
-    File1->setListIndex(i);
-}
-
 void showpic::File1_LostFocus() {
     File1->refresh();
 }
 
 void showpic::Command2_Click() {
     Module1::MsgBox(QStringLiteral("按Delete鍵可以刪除圖檔\r\nShift+Delete則可以刪除而不用使用者確認\r\n"
-                                   "按Enter則可呼叫預設圖檔編輯程式。"));
+                                   "按Enter則可呼叫預設圖檔編輯程式。\r\n"
+                                   "刪除的圖檔會移到資源回收筒，按Ctrl+Z可以救回。"));
 }

@@ -56,6 +56,8 @@ struct FileStamp {
 
 // The path as it is now, following links.
 [[nodiscard]] FileStamp stampFile(const QString& path);
+// The name itself: a link is stamped as the link, not as what it points to.
+[[nodiscard]] FileStamp stampEntry(const QString& path);
 // The file an open QFile reads.
 [[nodiscard]] FileStamp stampOpenFile(const QFile& file);
 // Whether two stamps are of one regular file, edited or not: the same device and inode where the system

@@ -133,6 +133,16 @@ FileStamp stampFile(const QString& path) {
     return stampFromStat(st);
 }
 
+FileStamp stampEntry(const QString& path) {
+    struct stat st {};
+    if (::lstat(nativePath(path).constData(), &st) != 0) {
+        FileStamp s;
+        s.kind = errno == ENOENT || errno == ENOTDIR ? OpenResult::Missing : OpenResult::Failed;
+        return s;
+    }
+    return stampFromStat(st);
+}
+
 FileStamp stampOpenFile(const QFile& file) {
     struct stat st {};
     if (::fstat(file.handle(), &st) != 0) {

@@ -64,6 +64,17 @@ FileStamp stampFile(const QString& path) {
     return s;
 }
 
+FileStamp stampEntry(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return stampFile(path);
+    // Windows links are rare and tell little about themselves: a link is told apart by what it names.
+    FileStamp s;
+    s.kind = OpenResult::NotRegular;
+    s.size = info.symLinkTarget().size();
+    return s;
+}
+
 FileStamp stampOpenFile(const QFile& file) {
     return stampFile(file.fileName());
 }
