@@ -487,6 +487,5 @@ void showpic::File1_LostFocus() {
 
 void showpic::Command2_Click() {
     Module1::MsgBox(QStringLiteral("按Delete鍵可以刪除圖檔\r\nShift+Delete則可以刪除而不用使用者確認\r\n"
-                                   "按Enter則可呼叫預設圖檔編輯程式。\r\n"
-                                   "刪除的圖檔會移到資源回收筒，按Ctrl+Z可以救回。"));
+                                   "按Enter則可呼叫預設圖檔編輯程式。"));
 }
