@@ -20,6 +20,8 @@ namespace TestSupport {
 MessageRecorder::MessageRecorder() {
     Module1::setMessageHandler([this](const Module1::MsgRequest& request) {
         messages.append(request);
+        if (whileAsked)
+            whileAsked();
         if (!answers.isEmpty())
             return answers.takeFirst();
         return request.buttons == Module1::MsgButtons::YesNo ? Module1::MsgResult::No

@@ -21,6 +21,8 @@ public:
     QList<Module1::MsgRequest> messages;
     // Answers to give, in order; when they run out, Yes/No boxes get No and OK boxes get OK.
     QList<Module1::MsgResult> answers;
+    // Runs as each message is asked, before it is answered: what another program does meanwhile.
+    std::function<void()> whileAsked;
 
     [[nodiscard]] QStringList texts() const;
 };

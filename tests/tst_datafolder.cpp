@@ -1,16 +1,20 @@
 // The data folder: which one a start picks, the first-start copy, and the command line naming another.
-#include "core/DataFolder.h"
+#include "core/FileNames.h"
+#include "modules/DataFolder.h"
 #include "modules/StartUp.h"
+#include "platform/Process.h"
 #include "testsupport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
 
+#include <cstdio>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -29,6 +33,25 @@ void make(const QString& root, const QStringList& entries) {
         else if (!entry.endsWith(u'/'))
             QVERIFY(TestSupport::writeFile(path, entry.toUtf8()));
     }
+}
+
+// "資料" in code page 950: a folder name an archive made on Windows leaves, not UTF-8.
+const QByteArray kCp950Folder("\xb8\xea\xae\xc6");
+
+// The child a test starts as a program lying in such a folder: prints the program folder and the
+// arguments as their bytes, one per line.
+constexpr char kReportEnv[] = "TST_DATAFOLDER_REPORT";
+
+// Qt removes a folder by the names it decodes, so one named in bytes that are not UTF-8 stays behind.
+void removeRaw(const QString& root) {
+    QProcess::execute(u"rm"_s, {u"-rf"_s, root});
+}
+
+int report(int argc, char* argv[]) {
+    std::fputs(FileNames::toBytes(Platform::programFolder()).constData(), stdout);
+    for (const QString& argument : Platform::commandLine(argc, argv).mid(1))
+        std::printf("\n%s", FileNames::toBytes(argument).constData());
+    return 0;
 }
 
 } // namespace
@@ -117,6 +140,8 @@ private slots:
         };
         row("--help", {"--help"}, 0, uR"(^Usage: qmquery \[options\][\s\S]*--data <DIR>)"_s);
         row("data folder", {"--data", u"<root>/資料 夾"_s}, -1, u"^$"_s, u"<root>/資料 夾"_s);
+        row("data folder named in code page 950", {"--data", u"<root>/<cp950>"_s}, -1, u"^$"_s,
+            u"<root>/<cp950>"_s);
         row("no data folder: the player's own", {}, -1, u"^$"_s, u"<root>/home/qmquery"_s);
         row("missing folder", {"--data", "<root>/missing"}, 2, u"/missing\".*no such folder"_s);
         row("a pipe", {"--data", "<root>/fifo"}, 2, u"not a folder"_s);
@@ -130,10 +155,14 @@ private slots:
         QFETCH(QString, folder);
         QTemporaryDir root;
         make(root.path(), {u"資料 夾/"_s, "home/qmquery/", "fifo|"});
+        const auto remove = qScopeGuard([&] { removeRaw(root.path()); });
+        QCOMPARE(::mkdir(QFile::encodeName(root.path()) + '/' + kCp950Folder, 0755), 0);
+        const QString cp950 = FileNames::fromBytes(kCp950Folder);
         // The player's own folder, where an installed program reads its data.
         const auto restore = qScopeGuard([old = qgetenv("XDG_DATA_HOME")] { qputenv("XDG_DATA_HOME", old); });
         qputenv("XDG_DATA_HOME", QFile::encodeName(root.filePath(u"home"_s)));
-        arguments.replaceInStrings(u"<root>"_s, root.path()).prepend(u"qmquery"_s);
+        arguments.replaceInStrings(u"<root>"_s, root.path()).replaceInStrings(u"<cp950>"_s, cp950);
+        arguments.prepend(u"qmquery"_s);
         QString outText, errText;
         QTextStream outStream(&outText), errStream(&errText);
         QCOMPARE(StartUp::readCommandLine(arguments, outStream, errStream).value_or(-1), exitCode);
@@ -143,8 +172,37 @@ private slots:
         QCOMPARE(outText + errText, text);
         if (exitCode < 0) {
             StartUp::settleDataFolder(&errStream);
-            QCOMPARE(StartUp::dataFolder(), folder.replace(u"<root>"_s, root.path()));
+            QCOMPARE(StartUp::dataFolder(),
+                     folder.replace(u"<root>"_s, root.path()).replace(u"<cp950>"_s, cp950));
         }
+    }
+
+    // A program unpacked in a folder named in code page 950 bytes finds its data there, and is given
+    // such names on its command line as they are.
+    void cp950ProgramFolder() {
+        QTemporaryDir root;
+        const auto remove = qScopeGuard([&] { removeRaw(root.path()); });
+        const QByteArray folder = QFile::encodeName(root.path()) + '/' + kCp950Folder;
+        QCOMPARE(::mkdir(folder.constData(), 0755), 0);
+        QVERIFY(TestSupport::writeFile(folder + "/" + u"合成表.txt"_s.toUtf8(), "A"));
+        const QString program = FileNames::fromBytes(folder);
+        QCOMPARE(DataFolder::choose({program, {}, root.filePath(u"home"_s)}).folder, program);
+        QCOMPARE(DataFolder::unusableReason(program), QString());
+
+        // The test program itself, copied there, reports what it was given.
+        const QByteArray copy = folder + "/probe";
+        QVERIFY(TestSupport::writeFile(copy, TestSupport::readFile(QCoreApplication::applicationFilePath())));
+        QCOMPARE(::chmod(copy.constData(), 0755), 0);
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QString::fromLatin1(kReportEnv), u"1"_s);
+        child.setProcessEnvironment(env);
+        // Qt would hand the name to the system as UTF-8: the shell makes the bytes instead.
+        child.start(
+            u"/bin/sh"_s,
+            {u"-c"_s, u"d=\"$0/$(printf '\\270\\352\\256\\306')\"; exec \"$d/probe\" \"$d\""_s, root.path()});
+        QVERIFY(child.waitForFinished(30000));
+        QCOMPARE(child.readAllStandardOutput(), folder + '\n' + folder);
     }
 
     // The player's folder is never below the folder the program was started in.
@@ -165,5 +223,11 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_DataFolder)
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsSet(kReportEnv))
+        return report(argc, argv);
+    QCoreApplication app(argc, argv);
+    tst_DataFolder test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_datafolder.moc"

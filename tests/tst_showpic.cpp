@@ -103,7 +103,12 @@ struct Pan {
 class tst_showpic : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { TestSupport::initApplication(); }
+    void initTestCase() {
+        TestSupport::initApplication();
+        // Deleted pictures go to a trash of the test's own.
+        for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+            qputenv(name, QFile::encodeName(desktop_.path()));
+    }
     void cleanup() { TestSupport::unloadAllForms(); }
 
     // Opened without the game: beside the program, pictures and folders only, the start-up picture once.
@@ -326,10 +331,14 @@ private slots:
         messages.messages.clear();
         messages.answers = {Module1::MsgResult::Yes};
         TestSupport::press(Qt::Key_Delete);
-        QCOMPARE(messages.texts(), QStringList{u"刪除檔案:\"%1/%2\"?"_s.arg(shots, shown)});
+        QCOMPARE(messages.texts(),
+                 QStringList{u"刪除檔案:\"%1/%2\"?\r(檔案會移到資源回收筒)"_s.arg(shots, shown)});
         QVERIFY(::access(raw.constData(), F_OK) != 0 && QFile::exists(shots + u"/../a.bmp"_s));
         QCOMPARE(form->File1->items(), QStringList{"z.bmp"});
         QTRY_COMPARE(form->Image1->picture().width(), 12);
+        // From the trash, back under its own bytes.
+        TestSupport::press(Qt::ControlModifier | Qt::Key_Z);
+        QVERIFY(::access(raw.constData(), F_OK) == 0 && form->selectedPath() == shots + u'/' + item);
     }
 
     void deletion_data() {
@@ -344,7 +353,8 @@ private slots:
         const QList<Module1::MsgResult> none, no{Module1::MsgResult::No};
         // Delete answered Yes is in oddNames().
         QTest::newRow("Shift+Delete last of five") << 4 << shift << none << 0 << "" << 13;
-        QTest::newRow("No keeps everything") << 2 << del << no << 0 << u"刪除檔案:\"%1\"?"_s << 12;
+        QTest::newRow("No keeps everything")
+            << 2 << del << no << 0 << u"刪除檔案:\"%1\"?\r(檔案會移到資源回收筒)"_s << 12;
         QTest::newRow("already gone: list and picture stay, so the player sees what failed")
             << 1 << shift << none << 1 << u"無法刪除檔案:\"%1\"\r檔案已經不存在"_s << 11;
         QTest::newRow("another file under the name: never seen, so it stays")
@@ -480,6 +490,9 @@ private slots:
         QCOMPARE(form->Image1->pos() - inner.topLeft(),
                  QPoint(start(inner.width(), size.width() - 1, 0), start(inner.height(), size.height(), 0)));
     }
+
+private:
+    QTemporaryDir desktop_;
 };
 
 QTEST_MAIN(tst_showpic)

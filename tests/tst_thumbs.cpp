@@ -119,11 +119,15 @@ private slots:
     void init() {
         cache_.reset(new QTemporaryDir);
         previous_ = qgetenv("XDG_CACHE_HOME");
+        previousData_ = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_CACHE_HOME", QFile::encodeName(cache_->path()));
+        // Deleted pictures go to this test's own trash.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(cache_->filePath(u"data"_s)));
     }
     void cleanup() {
         TestSupport::unloadAllForms();
         qputenv("XDG_CACHE_HOME", previous_);
+        qputenv("XDG_DATA_HOME", previousData_);
     }
 
     // The cache's naming: file URIs escaped byte by byte, the entry named by the MD5 of the URI.
@@ -380,9 +384,20 @@ private slots:
         QCOMPARE(form->File1->listIndex(), target);
         QTRY_COMPARE(form->Image1->width(), 100 + target);
 
-        // Closed by its key, the window is as it was.
+        // Deleting and undoing with the grid open: the picked file goes and comes back, grid and list as one.
         TestSupport::press(Qt::CTRL | Qt::Key_T);
         QVERIFY(grid->isVisible());
+        const QString shown = form->selectedPath();
+        TestSupport::press(Qt::SHIFT | Qt::Key_Delete);
+        QVERIFY(!QFile::exists(shown));
+        QCOMPARE(form->File1->listCount(), 40);
+        QCOMPARE(grid->currentIndex().row(), form->File1->listIndex());
+        TestSupport::press(Qt::CTRL | Qt::Key_Z);
+        QVERIFY(QFile::exists(shown));
+        QCOMPARE(form->selectedPath(), shown);
+        QCOMPARE(grid->currentIndex().row(), target);
+
+        // Closed by its key, the window is as it was.
         TestSupport::press(Qt::Key_Escape);
         QVERIFY(!grid->isVisible());
         QCOMPARE(form->File1->listIndex(), target);
@@ -395,6 +410,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> cache_;
     QByteArray previous_;
+    QByteArray previousData_;
 };
 
 QTEST_MAIN(tst_thumbs)

@@ -26,6 +26,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -176,6 +177,7 @@ showpic::showpic() : pictures_(new PictureCache(this)) {
     connect(File1, &FileList::lostFocus, this, &showpic::File1_LostFocus);
     connect(Timer1, &QTimer::timeout, this, &showpic::Timer1_Timer);
     connect(pictures_, &PictureCache::ready, this, &showpic::pictureReady);
+    connect(new QShortcut(QKeySequence::Undo, this), &QShortcut::activated, this, &showpic::undoDelete);
 }
 
 void showpic::Form_Load() {
@@ -410,6 +412,10 @@ void showpic::pictureReady(const QString& path, const Platform::PictureLoad& loa
     shownPath_ = path;
     shownStamp_ = load.stamp;
     SetPicture();
+    // Painted now rather than on the next turn of the event loop: a small picture decoded at once is
+    // on screen as soon as it is ready.
+    if (load.error == Platform::PictureError::None)
+        Image1->repaint();
     const QString shown = FileNames::displayPath(path);
     switch (load.error) {
     case Platform::PictureError::None:
@@ -470,38 +476,14 @@ void showpic::File1_KeyDown(int keyCode, int shift) {
             return;
         }
         const auto answer =
-            Module1::MsgBox(QStringLiteral("刪除檔案:") + u'"' + FileNames::displayPath(path) + u'"' + u'?',
+            Module1::MsgBox(QStringLiteral("刪除檔案:") + u'"' + FileNames::displayPath(path) + u'"' + u'?' +
+                                QStringLiteral("\r(檔案會移到資源回收筒)"),
                             Module1::MsgButtons::YesNo, Module1::MsgIcon::Question, this);
         if (answer == Module1::MsgResult::Yes)
             deleteafile(path);
     } else if (keyCode == kEnter) {
         openFile(path);
     }
-}
-
-void showpic::deleteafile(const QString& path) {
-    int i = File1->listIndex();
-    // Another program may have put another file under the name meanwhile: that one was never seen. (A
-    // name that holds nothing any more gets the failed deletion's message below.)
-    const Platform::FileStamp now = Platform::stampFile(path);
-    if (now.kind != Platform::OpenResult::Missing && !Platform::sameFile(now, shownStamp_)) {
-        Module1::MsgBox(FileNames::displayPath(path) + QStringLiteral(" 已經不存在。"),
-                        Module1::MsgButtons::Ok, Module1::MsgIcon::None, this);
-        File1->refresh();
-        return;
-    }
-    QString reason;
-    if (!Platform::deleteFile(path, &reason)) {
-        // The list and the picture stay as they were, so the player sees what failed.
-        Module1::MsgBox(QStringLiteral("無法刪除檔案:") + u'"' + FileNames::displayPath(path) + u'"' + u'\r' +
-                            reason,
-                        Module1::MsgButtons::Ok, Module1::MsgIcon::Exclamation, this);
-        return;
-    }
-    File1->refresh();
-    if (i == File1->listCount())
-        --i;
-    File1->setListIndex(i);
 }
 
 void showpic::File1_LostFocus() {

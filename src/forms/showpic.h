@@ -2,6 +2,7 @@
 
 #include "forms/FormBase.h"
 #include "platform/PictureFile.h"
+#include "platform/Trash.h"
 #include "widgets/PanGesture.h"
 
 #include <QImage>
@@ -36,6 +37,9 @@ public:
     [[nodiscard]] PictureCache* pictures() const { return pictures_; }
     // How far a picture larger than the frame has been moved from its top-left corner, in pixels.
     [[nodiscard]] QPoint pan() const { return pan_.offset(); }
+    // What this run of the program moved to the trash, the latest last, kept while the viewer is closed
+    // and opened again: Ctrl+Z puts them back in turn. Tests clear it to start afresh.
+    [[nodiscard]] static QList<Platform::TrashedFile>& trashedThisRun();
 
     QPushButton* Command2 = nullptr;
     DriveList* Drive1 = nullptr;
@@ -84,7 +88,12 @@ private:
     void Combo3_KeyPress(int& keyAscii);
     void SetCaption();
     void SetPicture();
+    // Deleting and putting back (showpicDelete.cpp).
     void deleteafile(const QString& path);
+    void deletePermanently(const QString& path, const QString& whyNotTrashed);
+    [[nodiscard]] bool stillShown(const QString& path);
+    void removedFromList();
+    void undoDelete();
     void openFile(const QString& path);
     void showListOrLabel();
     void openDefaultFolder();

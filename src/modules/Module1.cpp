@@ -94,7 +94,7 @@ void setMessageHandler(MsgHandler handler) {
 }
 
 std::unique_ptr<QMessageBox> makeMessageBox(const QString& text, MsgButtons buttons, MsgIcon icon,
-                                            QWidget* parent) {
+                                            QWidget* parent, bool defaultNo) {
     auto box = std::make_unique<QMessageBox>(parent);
     box->setWindowTitle(appTitle());
     // A file name is shown as it is: no rich text, no markup.
@@ -121,6 +121,8 @@ std::unique_ptr<QMessageBox> makeMessageBox(const QString& text, MsgButtons butt
         box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box->button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
         box->button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
+        if (defaultNo)
+            box->setDefaultButton(QMessageBox::No);
     } else {
         box->setStandardButtons(QMessageBox::Ok);
         box->button(QMessageBox::Ok)->setText(QStringLiteral("確定"));
@@ -135,10 +137,10 @@ std::unique_ptr<QMessageBox> makeMessageBox(const QString& text, MsgButtons butt
     return box;
 }
 
-MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, QWidget* parent) {
+MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, QWidget* parent, bool defaultNo) {
     if (messageHandler())
-        return messageHandler()(MsgRequest{text, buttons, icon, parent});
-    const auto box = makeMessageBox(text, buttons, icon, parent);
+        return messageHandler()(MsgRequest{text, buttons, icon, parent, defaultNo});
+    const auto box = makeMessageBox(text, buttons, icon, parent, defaultNo);
     const int answer = box->exec();
     if (buttons == MsgButtons::YesNo)
         return answer == QMessageBox::Yes ? MsgResult::Yes : MsgResult::No;

@@ -36,6 +36,7 @@ struct MsgRequest {
     MsgButtons buttons = MsgButtons::Ok;
     MsgIcon icon = MsgIcon::None;
     QWidget* parent = nullptr;
+    bool defaultNo = false; // Enter answers No: for a question whose Yes cannot be taken back
 };
 using MsgHandler = std::function<MsgResult(const MsgRequest&)>;
 
@@ -44,11 +45,12 @@ void setMessageHandler(MsgHandler handler);
 
 // The message box MsgBox shows, not yet shown.
 [[nodiscard]] std::unique_ptr<QMessageBox> makeMessageBox(const QString& text, MsgButtons buttons,
-                                                          MsgIcon icon, QWidget* parent = nullptr);
+                                                          MsgIcon icon, QWidget* parent = nullptr,
+                                                          bool defaultNo = false);
 
 // A modal message box with the application title; blocks only its caller's flow.
 MsgResult MsgBox(const QString& text, MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None,
-                 QWidget* parent = nullptr);
+                 QWidget* parent = nullptr, bool defaultNo = false);
 
 // Fills `target` with the lines of a data file, one item per line. `file` is the relative name, with
 // folders separated by backslashes, or a listed name (TextLoad::DataFile::listed).

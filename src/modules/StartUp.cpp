@@ -1,12 +1,14 @@
 #include "modules/StartUp.h"
 
-#include "core/DataFolder.h"
+#include "core/FileNames.h"
 #include "core/Version.h"
+#include "modules/DataFolder.h"
+#include "platform/Files.h"
+#include "platform/Process.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTextStream>
 
@@ -79,11 +81,13 @@ std::optional<int> readCommandLine(const QStringList& arguments, QTextStream& ou
             QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
     if (parser.isSet(data)) {
         const QString value = parser.value(data);
-        const QString folder =
-            value.isEmpty() ? value : QDir::cleanPath(QDir::current().absoluteFilePath(value));
+        const QString folder = value.isEmpty() || QDir::isAbsolutePath(value)
+                                   ? QDir::cleanPath(value)
+                                   : QDir::cleanPath(Platform::currentFolder() + u'/' + value);
         const QString reason = DataFolder::unusableReason(folder);
         if (!reason.isEmpty()) {
-            err << kProgram << ": cannot use \"" << value << "\" as the data folder: " << reason << '\n';
+            err << kProgram << ": cannot use \"" << FileNames::displayPath(value)
+                << "\" as the data folder: " << reason << '\n';
             err.flush();
             return 2;
         }
@@ -93,12 +97,9 @@ std::optional<int> readCommandLine(const QStringList& arguments, QTextStream& ou
 }
 
 std::optional<int> readCommandLine(int argc, char* argv[]) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return readCommandLine(arguments, out, err);
+    return readCommandLine(Platform::commandLine(argc, argv), out, err);
 }
 
 void settleDataFolder(QTextStream* err) {
@@ -108,7 +109,7 @@ void settleDataFolder(QTextStream* err) {
         settledFolder() = dataOption();
         return;
     }
-    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString programFolder = Platform::programFolder();
     const QString installed = QStringLiteral(QMQUERY_INSTALLED_DATA);
     QString genericData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     // A relative XDG_DATA_HOME is to be ignored (Qt passes it on, and it would name a folder below
@@ -125,13 +126,15 @@ void settleDataFolder(QTextStream* err) {
     if (!choice.seedFrom.isEmpty()) {
         const QStringList failures = DataFolder::seed(choice.seedFrom, choice.folder, Version::text());
         if (!failures.isEmpty()) {
-            log << kProgram << ": could not copy the sample data from " << choice.seedFrom << " to "
-                << choice.folder << ":\n";
+            log << kProgram << ": could not copy the sample data from "
+                << FileNames::displayPath(choice.seedFrom) << " to " << FileNames::displayPath(choice.folder)
+                << ":\n";
             for (const QString& failure : failures)
                 log << "  " << failure << '\n';
             // Without a folder of its own the player still gets to read the sample data.
-            if (!QFileInfo(choice.folder).isDir()) {
-                log << kProgram << ": reading the sample data in " << choice.seedFrom << " instead\n";
+            if (!Platform::isFolder(choice.folder)) {
+                log << kProgram << ": reading the sample data in " << FileNames::displayPath(choice.seedFrom)
+                    << " instead\n";
                 choice.folder = choice.seedFrom;
             }
             log.flush();
@@ -143,7 +146,7 @@ void settleDataFolder(QTextStream* err) {
 QString dataFolder() {
     if (!settledFolder().isEmpty())
         return settledFolder();
-    return QCoreApplication::applicationDirPath();
+    return Platform::programFolder();
 }
 
 void reset() {

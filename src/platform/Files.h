@@ -56,6 +56,8 @@ struct FileStamp {
 
 // The path as it is now, following links.
 [[nodiscard]] FileStamp stampFile(const QString& path);
+// The name itself: a link is stamped as the link, not as what it points to.
+[[nodiscard]] FileStamp stampEntry(const QString& path);
 // The file an open QFile reads.
 [[nodiscard]] FileStamp stampOpenFile(const QFile& file);
 // Whether two stamps are of one regular file, edited or not: the same device and inode where the system
@@ -64,6 +66,16 @@ struct FileStamp {
 
 // Whether the path is a folder (following links).
 [[nodiscard]] bool isFolder(const QString& path);
+
+enum class FolderState {
+    Ok,
+    Missing,    // no such folder, or a folder on its way is missing
+    NotFolder,  // a file, pipe or device
+    Unreadable, // it cannot be listed or entered
+};
+
+// Whether a folder (following links) can be listed and entered.
+[[nodiscard]] FolderState folderState(const QString& path);
 
 // The bytes (Linux) or text (Windows) the system takes for a path.
 [[nodiscard]] QByteArray nativePath(const QString& path);

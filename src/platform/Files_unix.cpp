@@ -133,6 +133,16 @@ FileStamp stampFile(const QString& path) {
     return stampFromStat(st);
 }
 
+FileStamp stampEntry(const QString& path) {
+    struct stat st {};
+    if (::lstat(nativePath(path).constData(), &st) != 0) {
+        FileStamp s;
+        s.kind = errno == ENOENT || errno == ENOTDIR ? OpenResult::Missing : OpenResult::Failed;
+        return s;
+    }
+    return stampFromStat(st);
+}
+
 FileStamp stampOpenFile(const QFile& file) {
     struct stat st {};
     if (::fstat(file.handle(), &st) != 0) {
@@ -146,6 +156,16 @@ FileStamp stampOpenFile(const QFile& file) {
 bool isFolder(const QString& path) {
     struct stat st {};
     return ::stat(nativePath(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+FolderState folderState(const QString& path) {
+    const QByteArray native = nativePath(path);
+    struct stat st {};
+    if (::stat(native.constData(), &st) != 0)
+        return fromErrno(errno) == OpenResult::Missing ? FolderState::Missing : FolderState::Unreadable;
+    if (!S_ISDIR(st.st_mode))
+        return FolderState::NotFolder;
+    return ::access(native.constData(), R_OK | X_OK) == 0 ? FolderState::Ok : FolderState::Unreadable;
 }
 
 } // namespace Platform

@@ -64,12 +64,32 @@ FileStamp stampFile(const QString& path) {
     return s;
 }
 
+FileStamp stampEntry(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return stampFile(path);
+    // Windows links are rare and tell little about themselves: a link is told apart by what it names.
+    FileStamp s;
+    s.kind = OpenResult::NotRegular;
+    s.size = info.symLinkTarget().size();
+    return s;
+}
+
 FileStamp stampOpenFile(const QFile& file) {
     return stampFile(file.fileName());
 }
 
 bool isFolder(const QString& path) {
     return QFileInfo(path).isDir();
+}
+
+FolderState folderState(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return FolderState::Missing;
+    if (!info.isDir())
+        return FolderState::NotFolder;
+    return info.isReadable() ? FolderState::Ok : FolderState::Unreadable;
 }
 
 } // namespace Platform

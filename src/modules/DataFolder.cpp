@@ -1,4 +1,6 @@
-#include "core/DataFolder.h"
+#include "modules/DataFolder.h"
+
+#include "platform/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -64,13 +66,13 @@ void copyTree(const QString& from, const QString& to, QStringList& failures) {
 bool holdsData(const QString& folder) {
     if (folder.isEmpty())
         return false;
-    const QDir dir(folder);
+    // Looked at by bytes: the folder's own name may be code page 950 bytes (core/FileNames).
     for (const char16_t* name : {u"合成表.txt", u"料理藥品.txt"}) {
-        if (QFileInfo(dir.filePath(QString::fromUtf16(name))).isFile())
+        if (Platform::statRegularFile(folder + u'/' + QString::fromUtf16(name)) == Platform::OpenResult::Ok)
             return true;
     }
     for (const char16_t* name : {u"職業", u"技能"}) {
-        if (QFileInfo(dir.filePath(QString::fromUtf16(name))).isDir())
+        if (Platform::isFolder(folder + u'/' + QString::fromUtf16(name)))
             return true;
     }
     return false;
@@ -79,23 +81,26 @@ bool holdsData(const QString& folder) {
 QString unusableReason(const QString& folder) {
     if (folder.isEmpty())
         return QStringLiteral("no folder given");
-    const QFileInfo info(folder);
-    if (!info.exists())
+    switch (Platform::folderState(folder)) {
+    case Platform::FolderState::Ok:
+        return {};
+    case Platform::FolderState::Missing:
         return QStringLiteral("no such folder");
-    if (!info.isDir())
+    case Platform::FolderState::NotFolder:
         return QStringLiteral("not a folder");
-    if (!info.isReadable() || !info.isExecutable())
-        return QStringLiteral("the folder cannot be read");
-    return {};
+    case Platform::FolderState::Unreadable:
+        break;
+    }
+    return QStringLiteral("the folder cannot be read");
 }
 
 Choice choose(const Places& places) {
     if (holdsData(places.programFolder))
         return {places.programFolder, {}};
     if (!places.playerFolder.isEmpty()) {
-        if (!places.installedData.isEmpty() && QFileInfo(places.installedData).isDir())
+        if (!places.installedData.isEmpty() && Platform::isFolder(places.installedData))
             return {places.playerFolder, places.installedData};
-        if (QFileInfo(places.playerFolder).isDir())
+        if (Platform::isFolder(places.playerFolder))
             return {places.playerFolder, {}};
     }
     return {places.programFolder, {}};
