@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <QScrollBar>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
@@ -167,12 +168,23 @@ int main(int argc, char** argv) {
         QElapsedTimer t;
         t.start();
         QTimer::singleShot(0, grid, [grid] { grid->setOpen(true); });
+        // The rows on screen once the grid has asked for them, and how many of those are still to come.
+        qsizetype missing = -1;
+        QSet<QString> pending;
+        const auto counted = QObject::connect(thumbs, &Thumbnails::ready, grid,
+                                              [&](const QString& path) { missing -= pending.remove(path); });
         runUntil(thumbs, [&] {
-            if (!grid->isOpen() || grid->wantedRows().isEmpty())
-                return false;
-            screen = rowsOnScreen(grid);
-            return allHeld(grid, screen, list);
+            if (missing < 0 && grid->isOpen() && !grid->wantedRows().isEmpty()) {
+                screen = rowsOnScreen(grid);
+                for (const int r : std::as_const(screen)) {
+                    if (!thumbs->find(list->fullPath(r)))
+                        pending.insert(list->fullPath(r));
+                }
+                missing = pending.size();
+            }
+            return missing == 0;
         });
+        QObject::disconnect(counted);
         grid->viewport()->repaint();
         return t.nsecsElapsed() / 1e6;
     };

@@ -79,6 +79,9 @@ ThumbGrid::ThumbGrid(FileList* list, QWidget* area)
     ask_.setSingleShot(true);
     ask_.setInterval(0);
     connect(&ask_, &QTimer::timeout, this, &ThumbGrid::askForVisible);
+    paint_.setSingleShot(true);
+    paint_.setInterval(16);
+    connect(&paint_, &QTimer::timeout, this, &ThumbGrid::paintArrived);
     connect(thumbnails_, &Thumbnails::ready, this, &ThumbGrid::thumbnailReady);
     connect(list->model(), &QAbstractItemModel::modelReset, this, [this] {
         // Re-read: a file may have been edited or replaced meanwhile.
@@ -120,7 +123,8 @@ void ThumbGrid::setOpen(bool open) {
     const QModelIndex current = selectionModel()->currentIndex();
     if (current.isValid())
         scrollTo(current, QAbstractItemView::PositionAtCenter);
-    ask_.start();
+    // Asked for now, so the workers start while the grid paints its first frame.
+    askForVisible();
 }
 
 void ThumbGrid::showContextMenu(const QPoint& at) {
@@ -230,6 +234,17 @@ void ThumbGrid::askForVisible() {
 
 void ThumbGrid::thumbnailReady(const QString& path) {
     const auto it = rowOf_.constFind(path);
-    if (it != rowOf_.cend())
-        update(model()->index(*it, 0));
+    if (it == rowOf_.cend())
+        return;
+    arrived_.append(*it);
+    // Painted together a frame later: one paint for what came meanwhile, not one for each thumbnail,
+    // leaves the processor to the workers.
+    if (!paint_.isActive())
+        paint_.start();
+}
+
+void ThumbGrid::paintArrived() {
+    for (const int row : std::as_const(arrived_))
+        update(model()->index(row, 0));
+    arrived_.clear();
 }

@@ -37,11 +37,14 @@ private:
     void showContextMenu(const QPoint& at);
     void askForVisible();
     void thumbnailReady(const QString& path);
+    void paintArrived();
 
     FileList* list_;
     QWidget* area_;
     Thumbnails* thumbnails_;
     QTimer ask_;
+    QTimer paint_;
+    QList<int> arrived_;
     QList<int> wantedRows_;
     QHash<QString, int> rowOf_;
     bool open_ = false;
