@@ -48,6 +48,19 @@ const Band kBands[] = {
 
 } // namespace
 
+QString Form5::bandCaption(int band) {
+    return band >= 0 && band < int(std::size(kBands)) ? QString::fromUtf16(kBands[band].caption) : QString();
+}
+
+QStringList Form5::bandQuests(int band) {
+    QStringList quests;
+    if (band >= 0 && band < int(std::size(kBands))) {
+        for (const char16_t* quest : kBands[band].quests)
+            quests.append(QString::fromUtf16(quest));
+    }
+    return quests;
+}
+
 Form5::Form5() {
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("任务详解"));

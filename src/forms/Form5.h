@@ -2,6 +2,8 @@
 
 #include "forms/FormBase.h"
 
+#include <QStringList>
+
 #include <array>
 
 class QGroupBox;
@@ -18,6 +20,11 @@ public:
     Form5();
 
     static constexpr int kQuestButtons = 14;
+    static constexpr int kBandCount = 5;
+
+    // Band `band` (0..4): its option's caption and its quests in button order.
+    [[nodiscard]] static QString bandCaption(int band);
+    [[nodiscard]] static QStringList bandQuests(int band);
 
     QRadioButton* Option1 = nullptr;
     QRadioButton* Option2 = nullptr;

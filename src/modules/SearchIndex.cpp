@@ -1,0 +1,243 @@
+#include "modules/SearchIndex.h"
+
+#include "core/DataText.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMutex>
+#include <QSet>
+#include <QThreadPool>
+#include <QTimer>
+
+#include <atomic>
+
+namespace {
+
+// How long the worker reads before it hands what it has over: often enough for results to come as
+// the files are read, seldom enough to cost the interface thread little.
+constexpr qint64 kHandOverMs = 25;
+
+struct Update {
+    SearchSource source;
+    QString path;
+    Platform::FileStamp stamp;
+    std::shared_ptr<const Search::Text> text;
+    int order = 0;
+};
+
+} // namespace
+
+struct SearchShared {
+    QMutex mutex;
+    std::vector<Update> ready;
+    int looked = 0;
+    bool passDone = false;
+    QStringList livePaths;
+    qint64 passMs = 0;
+    bool wakePending = false;
+    std::atomic<bool> cancelled{false};
+    SearchIndex* owner = nullptr; // valid while not cancelled; read under the mutex
+
+    void wake() {
+        if (wakePending || !owner)
+            return;
+        wakePending = true;
+        QMetaObject::invokeMethod(owner, &SearchIndex::drain, Qt::QueuedConnection);
+    }
+};
+
+namespace {
+
+std::shared_ptr<const Search::Text> readText(const QString& path, bool trim, Platform::FileStamp& stamp) {
+    QFile file;
+    if (!TextLoad::open(path, file))
+        return {};
+    stamp = Platform::stampOpenFile(file);
+    QByteArray bytes;
+    if (Platform::readAll(file, TextLoad::kMaxFileBytes, bytes) != Platform::OpenResult::Ok)
+        return {};
+    QString decoded = DataText::decode(bytes);
+    bytes = QByteArray();
+    return std::make_shared<const Search::Text>(std::move(decoded), trim);
+}
+
+void pass(const std::shared_ptr<SearchShared>& shared, const QString& folder, const SearchCatalogue& catalogue,
+          const QHash<QString, Platform::FileStamp>& known) {
+    QElapsedTimer passTime;
+    passTime.start();
+    const QList<SearchSource> sources = catalogue(folder);
+    std::vector<Update> batch;
+    QStringList live;
+    QSet<QString> seen;
+    int looked = 0;
+    QElapsedTimer sinceHandOver;
+    sinceHandOver.start();
+    const auto handOver = [&](bool done) {
+        QMutexLocker lock(&shared->mutex);
+        for (Update& u : batch)
+            shared->ready.push_back(std::move(u));
+        batch.clear();
+        shared->looked = looked;
+        if (done) {
+            shared->passDone = true;
+            shared->livePaths = live;
+            shared->passMs = passTime.elapsed();
+        }
+        shared->wake();
+        sinceHandOver.restart();
+    };
+    for (const SearchSource& source : sources) {
+        if (shared->cancelled)
+            return;
+        ++looked;
+        const QString path = TextLoad::locate(folder, source.file);
+        if (seen.contains(path))
+            continue;
+        seen.insert(path);
+        const Platform::FileStamp now = Platform::stampFile(path);
+        if (now.kind == Platform::OpenResult::Ok && now.size <= TextLoad::kMaxFileBytes) {
+            if (const auto it = known.constFind(path); it != known.constEnd() && *it == now) {
+                live.append(path);
+            } else {
+                Update u{source, path, {}, {}, int(live.size())};
+                u.text = readText(path, source.trim, u.stamp);
+                // A file that turned into something else, or changed, while it was read waits for the
+                // next pass.
+                if (u.text) {
+                    live.append(path);
+                    batch.push_back(std::move(u));
+                }
+            }
+        }
+        if (sinceHandOver.elapsed() >= kHandOverMs)
+            handOver(false);
+    }
+    handOver(true);
+}
+
+} // namespace
+
+QThreadPool* SearchIndex::pool() {
+    // Its own threads: the article reader's loads never wait behind a search.
+    static QThreadPool threads;
+    return &threads;
+}
+
+SearchIndex::SearchIndex(const QString& folder, SearchCatalogue catalogue, QObject* parent)
+    : QObject(parent), folder_(folder), catalogue_(std::move(catalogue)), shared_(std::make_shared<SearchShared>()),
+      next_(new QTimer(this)) {
+    shared_->owner = this;
+    next_->setSingleShot(true);
+    connect(next_, &QTimer::timeout, this, &SearchIndex::startPass);
+}
+
+SearchIndex::~SearchIndex() {
+    shared_->cancelled = true;
+    QMutexLocker lock(&shared_->mutex);
+    shared_->owner = nullptr;
+}
+
+void SearchIndex::start() {
+    if (!passRunning_ && !next_->isActive())
+        startPass();
+}
+
+void SearchIndex::startPass() {
+    QHash<QString, Platform::FileStamp> known;
+    known.reserve(byPath_.size());
+    for (auto it = byPath_.cbegin(); it != byPath_.cend(); ++it)
+        known.insert(it.key(), entries_[size_t(it.value())].stamp);
+    passRunning_ = true;
+    pool()->start([shared = shared_, folder = folder_, catalogue = catalogue_, known = std::move(known)] {
+        pass(shared, folder, catalogue, known);
+    });
+}
+
+QList<int> SearchIndex::live() const {
+    QList<int> ids;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i].text)
+            ids.append(int(i));
+    }
+    std::sort(ids.begin(), ids.end(), [this](int a, int b) { return entries_[a].order < entries_[b].order; });
+    return ids;
+}
+
+qsizetype SearchIndex::memory() const {
+    qsizetype bytes = qsizetype(entries_.capacity() * sizeof(Entry));
+    for (const Entry& e : entries_) {
+        if (e.text)
+            bytes += e.text->memory() + e.path.capacity() * 2 + e.source.where.capacity() * 2;
+    }
+    return bytes;
+}
+
+void SearchIndex::drain() {
+    std::vector<Update> ready;
+    int looked = 0;
+    bool done = false;
+    QStringList livePaths;
+    qint64 passMs = 0;
+    {
+        QMutexLocker lock(&shared_->mutex);
+        ready.swap(shared_->ready);
+        looked = shared_->looked;
+        done = std::exchange(shared_->passDone, false);
+        livePaths = std::move(shared_->livePaths);
+        shared_->livePaths.clear();
+        passMs = shared_->passMs;
+        shared_->wakePending = false;
+    }
+    QList<int> fresh;
+    for (Update& u : ready) {
+        const auto it = byPath_.constFind(u.path);
+        const int id = it != byPath_.constEnd() ? *it : int(entries_.size());
+        if (id == int(entries_.size())) {
+            entries_.push_back({});
+            byPath_.insert(u.path, id);
+        }
+        Entry& e = entries_[size_t(id)];
+        e.source = std::move(u.source);
+        e.path = std::move(u.path);
+        e.stamp = u.stamp;
+        e.text = std::move(u.text);
+        e.order = u.order;
+        fresh.append(id);
+    }
+    if (!complete_)
+        filesRead_ = looked;
+    if (!fresh.isEmpty())
+        emit added(fresh);
+    if (done) {
+        QSet<int> stay;
+        bool moved = false;
+        for (int i = 0; i < livePaths.size(); ++i) {
+            const int id = byPath_.value(livePaths[i], -1);
+            if (id < 0)
+                continue;
+            stay.insert(id);
+            moved = moved || entries_[size_t(id)].order != i;
+            entries_[size_t(id)].order = i;
+        }
+        QList<int> gone;
+        for (auto it = byPath_.begin(); it != byPath_.end();) {
+            if (stay.contains(it.value())) {
+                ++it;
+                continue;
+            }
+            entries_[size_t(it.value())].text.reset();
+            gone.append(it.value());
+            it = byPath_.erase(it);
+        }
+        complete_ = true;
+        passRunning_ = false;
+        lastPassMs_ = passMs;
+        // A pass over many thousand files costs the worker time: it then runs less often.
+        next_->start(int(qBound(qint64(kPassMs), passMs * 4, qint64(60000))));
+        if (!gone.isEmpty())
+            emit removed(gone);
+        if (moved)
+            emit reordered();
+    }
+    emit progress();
+}
