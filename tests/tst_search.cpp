@@ -98,15 +98,15 @@ private slots:
             << u"短劍 Lv10\r\n長劍ＬＶ１２\r\n斧\r\n"_s << false << u"lv1"_s << u"0@3+3 1@2+3"_s << u"Lv1"_s;
         QTest::newRow("a full-width query")
             << u"x\r\n短劍ＬＶ１２\r\n"_s << false << u"ＬＶ１"_s << u"1@2+3"_s << u"ＬＶ１"_s;
-        QTest::newRow("every word, in any order")
-            << u"鐵礦 x2 在 礦坑\r\n鐵礦 在 市場\r\n礦坑\r\n"_s << false << u"礦坑 鐵礦"_s << u"0@0+2"_s
-            << u"鐵礦"_s;
+        QTest::newRow("every word, in any order") << u"鐵礦 x2 在 礦坑\r\n鐵礦 在 市場\r\n礦坑\r\n"_s << false
+                                                  << u"礦坑 鐵礦"_s << u"0@0+2"_s << u"鐵礦"_s;
         QTest::newRow("words split at the ideographic space")
             << u"市場 鐵礦\r\n鐵礦\r\n"_s << false << u"鐵礦　市場"_s << u"0@0+2"_s << u"市場"_s;
-        QTest::newRow("one word missing") << u"鐵礦 在 市場\r\n"_s << false << u"鐵礦 沙漠"_s << u""_s << u""_s;
+        QTest::newRow("one word missing")
+            << u"鐵礦 在 市場\r\n"_s << false << u"鐵礦 沙漠"_s << u""_s << u""_s;
         QTest::newRow("no words") << u"鐵礦\r\n"_s << false << u"  "_s << u""_s << u""_s;
-        QTest::newRow("outside the BMP") << u"買𠮷野家\r\n𠮷\r\n"_s << false << u"𠮷野"_s << u"0@1+3"_s
-                                         << u"𠮷野"_s;
+        QTest::newRow("outside the BMP")
+            << u"買𠮷野家\r\n𠮷\r\n"_s << false << u"𠮷野"_s << u"0@1+3"_s << u"𠮷野"_s;
         QTest::newRow("not half of such a character")
             << u"買𠮷野家\r\n"_s << false << u"𠮷家"_s << u""_s << u""_s;
         QTest::newRow("CR LF, CR and LF each end a line")
@@ -116,7 +116,8 @@ private slots:
             << u"x 鐵 鐵\r\n鐵\r\n"_s << false << u"鐵"_s << u"0@2+1 1@0+1"_s << u"鐵"_s;
         QTest::newRow("trimmed: columns from the first kept character")
             << u"  abc  \r\n"_s << true << u"c"_s << u"0@2+1"_s << u"c"_s;
-        QTest::newRow("untrimmed: spaces count") << u"  abc  \r\n"_s << false << u"c"_s << u"0@4+1"_s << u"c"_s;
+        QTest::newRow("untrimmed: spaces count")
+            << u"  abc  \r\n"_s << false << u"c"_s << u"0@4+1"_s << u"c"_s;
         QTest::newRow("trimming keeps the ideographic space")
             << u"\u3000ab \r\n"_s << true << u"ab"_s << u"0@1+2"_s << u"ab"_s;
     }
@@ -170,8 +171,8 @@ private slots:
         QTRY_VERIFY(form->index()->complete() && !form->results()->searching());
         const QStringList expected{
             u"坐标查询 › 伊尔村：鐵礦山 (東 281)"_s, u"合成资料：長劍 鐵礦x2"_s,
-            u"职业 › 礦工：採集 鐵礦 Lv1"_s,        u"任务详解 › 礦工用安全帽：交給 鐵礦 十個"_s,
-            u"料理~藥品：鐵礦湯 不能喝"_s,          u"技能 › 采集技能：鐵礦 挖掘 Lv5"_s,
+            u"职业 › 礦工：採集 鐵礦 Lv1"_s,         u"任务详解 › 礦工用安全帽：交給 鐵礦 十個"_s,
+            u"料理~藥品：鐵礦湯 不能喝"_s,           u"技能 › 采集技能：鐵礦 挖掘 Lv5"_s,
             u"心得文章 › a7：挖到 鐵礦 的地方"_s,
         };
         QCOMPARE(rowTexts(form), expected);
@@ -229,7 +230,8 @@ private slots:
             auto* box = target->findChild<TextBox*>(u"Text1"_s);
             QTRY_COMPARE(box->textCursor().selectedText(), selected);
             QVERIFY(box->textCursor().selectionStart() >= box->lineStart(line));
-            QVERIFY(box->lineStart(line + 1) < 0 || box->textCursor().selectionStart() < box->lineStart(line + 1));
+            QVERIFY(box->lineStart(line + 1) < 0 ||
+                    box->textCursor().selectionStart() < box->lineStart(line + 1));
             QCOMPARE(QApplication::focusWidget(), box);
         }
         QVERIFY(messages.messages.isEmpty());
@@ -332,15 +334,17 @@ private slots:
         QVERIFY(firstBeforeComplete);
         QVERIFY2(stateThen.startsWith(u"讀取中…已讀 "_s), qPrintable(stateThen));
         QTRY_VERIFY_WITH_TIMEOUT(form->index()->complete(), 30000);
-        QCOMPARE(rowTexts(form), (QStringList{u"心得文章 › n00000：iron ore"_s, u"心得文章 › n05999：iron ore"_s}));
-        QCOMPARE(form->Label1->text(), u"找到 2 行"_s);
+        QCOMPARE(rowTexts(form),
+                 (QStringList{u"心得文章 › n00000：iron ore"_s, u"心得文章 › n05999：iron ore"_s}));
+        QTRY_COMPARE(form->Label1->text(), u"找到 2 行"_s);
     }
 
     // What players drop into folders: undecodable bytes, a line of megabytes, a folder or a pipe named
     // like an article.
     void badInput() {
         ProgramFolder folder;
-        folder.write(u"合成表.txt"_s, TestSupport::toCp950(u"長劍 "_s) + "\x81\xFF" + TestSupport::toCp950(u"鐵礦\r\n"_s));
+        folder.write(u"合成表.txt"_s,
+                     TestSupport::toCp950(u"長劍 "_s) + "\x81\xFF" + TestSupport::toCp950(u"鐵礦\r\n"_s));
         const QString x(5 << 20, u'x');
         folder.write(u"料理藥品.txt"_s, (x + u"鐵礦"_s + x + u"\r\n"_s).toUtf8());
         QDir(folder.path()).mkpath(u"心得文章/資料夾.txt"_s);
@@ -353,7 +357,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(form->index()->complete() && !form->results()->searching(), 30000);
         const QStringList rows = rowTexts(form);
         QCOMPARE(rows.size(), 2);
-        QVERIFY2(rows[0].startsWith(u"合成资料：長劍 \uFFFD"_s) && rows[0].endsWith(u"鐵礦"_s), qPrintable(rows[0]));
+        QVERIFY2(rows[0].startsWith(u"合成资料：長劍 \uFFFD"_s) && rows[0].endsWith(u"鐵礦"_s),
+                 qPrintable(rows[0]));
         // The long line shows the part around its match.
         QVERIFY(rows[1].contains(u"x鐵礦x"_s));
         QVERIFY(rows[1].size() <= int(u"料理~藥品：…"_s.size() + SearchResults::kExcerptChars + 1));

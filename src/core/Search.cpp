@@ -104,9 +104,8 @@ void Text::find(const QStringList& words, std::vector<Hit>& hits) const {
     if (words.isEmpty() || starts_.empty())
         return;
     // The longest word is the rarest as a rule: it alone is looked for through the whole text.
-    const QString anchor = *std::max_element(words.begin(), words.end(), [](const QString& a, const QString& b) {
-        return a.size() < b.size();
-    });
+    const QString anchor = *std::max_element(
+        words.begin(), words.end(), [](const QString& a, const QString& b) { return a.size() < b.size(); });
     const QStringView all(folded_);
     qsizetype at = 0;
     while (true) {

@@ -30,6 +30,8 @@ public:
     Text(QString decoded, bool trim);
 
     [[nodiscard]] qsizetype lineCount() const { return qsizetype(starts_.size()); }
+    // Characters held, line ends included.
+    [[nodiscard]] qsizetype size() const { return folded_.size(); }
     [[nodiscard]] qsizetype lineLength(qsizetype line) const;
     // Characters `from` to `to` of a line as the file has them.
     [[nodiscard]] QString line(qsizetype line, qsizetype from = 0, qsizetype to = -1) const;

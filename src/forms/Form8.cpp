@@ -25,7 +25,7 @@ constexpr Group kGroups[] = {
 
 QString Form8::groupCaption(int index) {
     return index >= 0 && index < int(std::size(kGroups)) ? QString::fromUtf16(kGroups[index].caption)
-                                                          : QString();
+                                                         : QString();
 }
 
 Form8::Form8() {

@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QShortcut>
 #include <QStyledItemDelegate>
+#include <QTimer>
 
 namespace {
 
@@ -21,7 +22,8 @@ class ResultDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         QStyleOptionViewItem opt(option);
         initStyleOption(&opt, index);
         const QString text = opt.text;
@@ -31,7 +33,8 @@ public:
         if (!style)
             return QStyledItemDelegate::paint(painter, option, index);
         style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
-        const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).adjusted(2, 0, -2, 0);
+        const QRect area =
+            style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).adjusted(2, 0, -2, 0);
         const QPoint match = index.data(SearchResults::kMatchRole).toPoint();
         const bool selected = opt.state & QStyle::State_Selected;
         painter->save();
@@ -87,10 +90,20 @@ void SearchForm::Form_Load() {
     results_ = new SearchResults(index_, this);
     List1->setModel(results_);
     connect(Text1, &QLineEdit::textChanged, results_, &SearchResults::setQuery);
-    connect(index_, &SearchIndex::progress, this, &SearchForm::showState);
+    // Rows come in many batches while files are read: the state line follows at most every few frames.
+    stateTimer_ = new QTimer(this);
+    stateTimer_->setSingleShot(true);
+    stateTimer_->setInterval(kStateMs);
+    connect(stateTimer_, &QTimer::timeout, this, &SearchForm::showState);
+    const auto later = [this] {
+        if (!stateTimer_->isActive())
+            stateTimer_->start();
+    };
+    connect(index_, &SearchIndex::progress, this, later);
+    connect(results_, &QAbstractItemModel::rowsInserted, this, later);
+    connect(results_, &QAbstractItemModel::rowsRemoved, this, later);
+    // The end of a search, or a new query, shows at once (the pink field above all).
     connect(results_, &SearchResults::finished, this, &SearchForm::showState);
-    connect(results_, &QAbstractItemModel::rowsInserted, this, &SearchForm::showState);
-    connect(results_, &QAbstractItemModel::rowsRemoved, this, &SearchForm::showState);
     connect(results_, &QAbstractItemModel::modelReset, this, &SearchForm::showState);
     index_->start();
     showState();
@@ -118,14 +131,21 @@ void SearchForm::showState() {
         state += results_->searching() ? QStringLiteral("搜尋中…已找到 %1 行").arg(found)
                                        : QStringLiteral("找到 %1 行").arg(found);
     }
-    Label1->setText(state);
-    Text1->setPlaceholderText(index_->complete() ? QStringLiteral("搜尋全部資料") : state);
-    Text1->setAccessibleDescription(state);
-    // Nothing found anywhere: the field turns pink, as the find field does.
-    const bool missed = !results_->words().isEmpty() && !results_->searching() && found == 0;
-    QPalette p = Text1->palette();
-    p.setColor(QPalette::Base, missed ? QColor(255, 200, 200) : palette().color(QPalette::Base));
-    Text1->setPalette(p);
+    if (Label1->text() != state) {
+        Label1->setText(state);
+        Text1->setPlaceholderText(index_->complete() ? QStringLiteral("搜尋全部資料") : state);
+        Text1->setAccessibleDescription(state);
+    }
+    // Nothing found anywhere: the field turns pink, as the find field does; not while files that may
+    // hold the words are still being read.
+    const bool missed =
+        !results_->words().isEmpty() && index_->complete() && !results_->searching() && found == 0;
+    const QColor base = missed ? QColor(255, 200, 200) : palette().color(QPalette::Base);
+    if (Text1->palette().color(QPalette::Base) != base) {
+        QPalette p = Text1->palette();
+        p.setColor(QPalette::Base, base);
+        Text1->setPalette(p);
+    }
 }
 
 bool SearchForm::eventFilter(QObject* watched, QEvent* event) {

@@ -5,6 +5,7 @@
 class QLabel;
 class QLineEdit;
 class QListView;
+class QTimer;
 class SearchIndex;
 class SearchResults;
 
@@ -32,6 +33,9 @@ private:
     void openResult(int row);
     void showState();
 
+    static constexpr int kStateMs = 100;
+
     SearchIndex* index_ = nullptr;
+    QTimer* stateTimer_ = nullptr;
     SearchResults* results_ = nullptr;
 };

@@ -14,6 +14,7 @@
 #include "widgets/ListBox.h"
 #include "widgets/TextBox.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -94,11 +95,21 @@ QList<SearchSource> catalogue(const QString& folder) {
             where(u"技能", Form8::groupCaption(group)), true);
     // The articles the reader's buttons load: a name whose title leads to another file (a ".text" file
     // loads title + ".txt") is never shown there.
-    const QStringList names =
-        Form10::listArticles(DataText::dataPath(folder, ArticleList::folderName()));
+    const QStringList names = Form10::listArticles(DataText::dataPath(folder, ArticleList::folderName()));
+    // ArticleList::fileFor's choice, looked up rather than searched for each of many thousand names.
+    QHash<QString, QString> exact;
+    QHash<QString, QString> anyCase;
+    for (const QString& name : names) {
+        const QString shown = FileNames::display(name);
+        exact.insert(shown, exact.value(shown, name));
+        const QString folded = shown.toCaseFolded();
+        anyCase.insert(folded, anyCase.value(folded, name));
+    }
     for (const QString& name : names) {
         const QString title = ArticleList::titleOf(FileNames::display(name));
-        if (title.isEmpty() || ArticleList::fileFor(title, names) != name)
+        const QString wanted = title + QStringLiteral(".txt");
+        const QString loaded = exact.value(wanted, anyCase.value(wanted.toCaseFolded(), wanted));
+        if (title.isEmpty() || loaded != name)
             continue;
         add(10, 0, 0, TextLoad::DataFile::listed(ArticleList::folderName(), name), where(u"心得文章", title),
             true);
@@ -157,7 +168,8 @@ void open(const SearchSource& source, int line, const QString& matched) {
             if (!target || target->isUnloading())
                 return;
             target->openArticle(name);
-            auto* load = target->Text1->findChild<TextLoad::Progressive*>(QString(), Qt::FindDirectChildrenOnly);
+            auto* load =
+                target->Text1->findChild<TextLoad::Progressive*>(QString(), Qt::FindDirectChildrenOnly);
             if (!load)
                 return;
             QObject::connect(load, &TextLoad::Progressive::finished, target->Text1,

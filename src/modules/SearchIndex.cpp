@@ -1,10 +1,12 @@
 #include "modules/SearchIndex.h"
 
 #include "core/DataText.h"
+#include "platform/Platform.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMutex>
+#include <QSemaphore>
 #include <QSet>
 #include <QThreadPool>
 #include <QTimer>
@@ -32,7 +34,7 @@ struct SearchShared {
     std::vector<Update> ready;
     int looked = 0;
     bool passDone = false;
-    QStringList livePaths;
+    std::vector<std::pair<int, QString>> livePaths; // in the catalogue's order, with their places
     qint64 passMs = 0;
     bool wakePending = false;
     std::atomic<bool> cancelled{false};
@@ -61,58 +63,90 @@ std::shared_ptr<const Search::Text> readText(const QString& path, bool trim, Pla
     return std::make_shared<const Search::Text>(std::move(decoded), trim);
 }
 
-void pass(const std::shared_ptr<SearchShared>& shared, const QString& folder, const SearchCatalogue& catalogue,
-          const QHash<QString, Platform::FileStamp>& known) {
-    QElapsedTimer passTime;
-    passTime.start();
-    const QList<SearchSource> sources = catalogue(folder);
+// One pass's files, shared by the threads reading them.
+struct PassWork {
+    QString folder;
+    QList<SearchSource> sources;
+    QHash<QString, Platform::FileStamp> known;
+    std::atomic<int> next{0};
+    std::atomic<int> looked{0};
+    QMutex mutex; // guards live
+    std::vector<std::pair<int, QString>> live;
+    QSemaphore helperDone;
+};
+
+// Reads the files no other thread has taken, until none is left.
+void readSome(SearchShared& shared, PassWork& work) {
+    Platform::lowerThreadPriority();
     std::vector<Update> batch;
-    QStringList live;
-    QSet<QString> seen;
-    int looked = 0;
+    std::vector<std::pair<int, QString>> live;
     QElapsedTimer sinceHandOver;
     sinceHandOver.start();
-    const auto handOver = [&](bool done) {
-        QMutexLocker lock(&shared->mutex);
-        for (Update& u : batch)
-            shared->ready.push_back(std::move(u));
-        batch.clear();
-        shared->looked = looked;
-        if (done) {
-            shared->passDone = true;
-            shared->livePaths = live;
-            shared->passMs = passTime.elapsed();
+    const auto handOver = [&] {
+        {
+            QMutexLocker lock(&work.mutex);
+            work.live.insert(work.live.end(), live.begin(), live.end());
         }
-        shared->wake();
+        live.clear();
+        QMutexLocker lock(&shared.mutex);
+        for (Update& u : batch)
+            shared.ready.push_back(std::move(u));
+        batch.clear();
+        shared.looked = work.looked;
+        shared.wake();
         sinceHandOver.restart();
     };
-    for (const SearchSource& source : sources) {
-        if (shared->cancelled)
-            return;
-        ++looked;
-        const QString path = TextLoad::locate(folder, source.file);
-        if (seen.contains(path))
-            continue;
-        seen.insert(path);
+    while (!shared.cancelled) {
+        const int i = work.next++;
+        if (i >= work.sources.size())
+            break;
+        const SearchSource& source = work.sources[i];
+        const QString path = TextLoad::locate(work.folder, source.file);
         const Platform::FileStamp now = Platform::stampFile(path);
         if (now.kind == Platform::OpenResult::Ok && now.size <= TextLoad::kMaxFileBytes) {
-            if (const auto it = known.constFind(path); it != known.constEnd() && *it == now) {
-                live.append(path);
+            if (const auto it = work.known.constFind(path); it != work.known.constEnd() && *it == now) {
+                live.emplace_back(i, path);
             } else {
-                Update u{source, path, {}, {}, int(live.size())};
+                Update u{source, path, {}, {}, i};
                 u.text = readText(path, source.trim, u.stamp);
-                // A file that turned into something else, or changed, while it was read waits for the
-                // next pass.
+                // A file that turned into something else while it was read waits for the next pass.
                 if (u.text) {
-                    live.append(path);
+                    live.emplace_back(i, path);
                     batch.push_back(std::move(u));
                 }
             }
         }
+        ++work.looked;
         if (sinceHandOver.elapsed() >= kHandOverMs)
-            handOver(false);
+            handOver();
     }
-    handOver(true);
+    handOver();
+}
+
+void pass(const std::shared_ptr<SearchShared>& shared, const QString& folder,
+          const SearchCatalogue& catalogue, const QHash<QString, Platform::FileStamp>& known) {
+    QElapsedTimer passTime;
+    passTime.start();
+    auto work = std::make_shared<PassWork>();
+    work->folder = folder;
+    work->sources = catalogue(folder);
+    work->known = known;
+    // Reading and decoding is most of the work: a second reader on the other core, when one is free.
+    const bool helper = SearchIndex::pool()->tryStart([shared, work] {
+        readSome(*shared, *work);
+        work->helperDone.release();
+    });
+    readSome(*shared, *work);
+    if (helper)
+        work->helperDone.acquire();
+    if (shared->cancelled)
+        return;
+    std::sort(work->live.begin(), work->live.end());
+    QMutexLocker lock(&shared->mutex);
+    shared->passDone = true;
+    shared->livePaths = std::move(work->live);
+    shared->passMs = passTime.elapsed();
+    shared->wake();
 }
 
 } // namespace
@@ -120,12 +154,14 @@ void pass(const std::shared_ptr<SearchShared>& shared, const QString& folder, co
 QThreadPool* SearchIndex::pool() {
     // Its own threads: the article reader's loads never wait behind a search.
     static QThreadPool threads;
+    // Two readers and a query at once.
+    threads.setMaxThreadCount(3);
     return &threads;
 }
 
 SearchIndex::SearchIndex(const QString& folder, SearchCatalogue catalogue, QObject* parent)
-    : QObject(parent), folder_(folder), catalogue_(std::move(catalogue)), shared_(std::make_shared<SearchShared>()),
-      next_(new QTimer(this)) {
+    : QObject(parent), folder_(folder), catalogue_(std::move(catalogue)),
+      shared_(std::make_shared<SearchShared>()), next_(new QTimer(this)) {
     shared_->owner = this;
     next_->setSingleShot(true);
     connect(next_, &QTimer::timeout, this, &SearchIndex::startPass);
@@ -176,7 +212,7 @@ void SearchIndex::drain() {
     std::vector<Update> ready;
     int looked = 0;
     bool done = false;
-    QStringList livePaths;
+    std::vector<std::pair<int, QString>> livePaths;
     qint64 passMs = 0;
     {
         QMutexLocker lock(&shared_->mutex);
@@ -189,6 +225,7 @@ void SearchIndex::drain() {
         shared_->wakePending = false;
     }
     QList<int> fresh;
+    QSet<int> freshSet;
     for (Update& u : ready) {
         const auto it = byPath_.constFind(u.path);
         const int id = it != byPath_.constEnd() ? *it : int(entries_.size());
@@ -202,7 +239,10 @@ void SearchIndex::drain() {
         e.stamp = u.stamp;
         e.text = std::move(u.text);
         e.order = u.order;
-        fresh.append(id);
+        if (!freshSet.contains(id)) {
+            freshSet.insert(id);
+            fresh.append(id);
+        }
     }
     if (!complete_)
         filesRead_ = looked;
@@ -211,13 +251,13 @@ void SearchIndex::drain() {
     if (done) {
         QSet<int> stay;
         bool moved = false;
-        for (int i = 0; i < livePaths.size(); ++i) {
-            const int id = byPath_.value(livePaths[i], -1);
+        for (const auto& [order, path] : livePaths) {
+            const int id = byPath_.value(path, -1);
             if (id < 0)
                 continue;
             stay.insert(id);
-            moved = moved || entries_[size_t(id)].order != i;
-            entries_[size_t(id)].order = i;
+            moved = moved || entries_[size_t(id)].order != order;
+            entries_[size_t(id)].order = order;
         }
         QList<int> gone;
         for (auto it = byPath_.begin(); it != byPath_.end();) {

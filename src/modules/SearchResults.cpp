@@ -1,6 +1,7 @@
 #include "modules/SearchResults.h"
 
 #include "modules/SearchIndex.h"
+#include "platform/Platform.h"
 
 #include <QElapsedTimer>
 #include <QMutex>
@@ -14,18 +15,18 @@ namespace {
 
 constexpr qint64 kHandOverMs = 25;
 
-struct Found {
+} // namespace
+
+struct SearchResults::Found {
     quint64 generation;
     int entry;
     std::shared_ptr<const Search::Text> text; // what was searched: a file read since is searched again
     std::vector<Search::Hit> hits;
 };
 
-} // namespace
-
 struct QueryShared {
     QMutex mutex;
-    std::vector<Found> ready;
+    std::vector<SearchResults::Found> ready;
     std::vector<quint64> jobsDone; // the query of each job that ended
     bool wakePending = false;
     std::atomic<quint64> generation{0};
@@ -63,18 +64,50 @@ void SearchResults::setQuery(const QString& query) {
     words_ = words;
     shared_->generation = ++generation_;
     pending_ = 0;
+    const QList<int> ids = index_->live();
+    const bool here = !words_.isEmpty() && small(ids);
     beginResetModel();
     rows_.clear();
     rows_.shrink_to_fit();
+    // A small index is searched at once, in order: no thread to wait for, one reset for all rows.
+    if (here) {
+        for (int id : ids) {
+            std::vector<Search::Hit> hits;
+            index_->entry(id).text->find(words_, hits);
+            for (const Search::Hit& hit : hits)
+                rows_.push_back({id, hit});
+        }
+    }
     endResetModel();
-    search(index_->live());
+    if (!here)
+        search(ids);
     if (pending_ == 0)
         emit finished();
+}
+
+bool SearchResults::small(const QList<int>& ids) const {
+    qsizetype chars = 0;
+    for (int id : ids) {
+        if (const auto& text = index_->entry(id).text)
+            chars += text->size();
+    }
+    return chars <= kSearchHereChars;
 }
 
 void SearchResults::search(const QList<int>& ids) {
     if (words_.isEmpty() || ids.isEmpty())
         return;
+    if (small(ids)) {
+        for (int id : ids) {
+            const auto& text = index_->entry(id).text;
+            if (!text)
+                continue;
+            Found found{generation_, id, text, {}};
+            text->find(words_, found.hits);
+            insert(found);
+        }
+        return;
+    }
     std::vector<std::pair<int, std::shared_ptr<const Search::Text>>> files;
     files.reserve(size_t(ids.size()));
     for (int id : ids) {
@@ -82,33 +115,34 @@ void SearchResults::search(const QList<int>& ids) {
             files.emplace_back(id, text);
     }
     ++pending_;
-    SearchIndex::pool()->start([shared = shared_, generation = generation_, words = words_,
-                                files = std::move(files)] {
-        QElapsedTimer sinceHandOver;
-        sinceHandOver.start();
-        std::vector<Found> found;
-        const auto handOver = [&](bool done) {
-            QMutexLocker lock(&shared->mutex);
-            for (Found& f : found)
-                shared->ready.push_back(std::move(f));
-            found.clear();
-            if (done)
-                shared->jobsDone.push_back(generation);
-            shared->wake();
-            sinceHandOver.restart();
-        };
-        for (const auto& [id, text] : files) {
-            if (shared->generation != generation)
-                break;
-            std::vector<Search::Hit> hits;
-            text->find(words, hits);
-            if (!hits.empty())
-                found.push_back({generation, id, text, std::move(hits)});
-            if (sinceHandOver.elapsed() >= kHandOverMs)
-                handOver(false);
-        }
-        handOver(true);
-    });
+    SearchIndex::pool()->start(
+        [shared = shared_, generation = generation_, words = words_, files = std::move(files)] {
+            Platform::lowerThreadPriority();
+            QElapsedTimer sinceHandOver;
+            sinceHandOver.start();
+            std::vector<SearchResults::Found> found;
+            const auto handOver = [&](bool done) {
+                QMutexLocker lock(&shared->mutex);
+                for (SearchResults::Found& f : found)
+                    shared->ready.push_back(std::move(f));
+                found.clear();
+                if (done)
+                    shared->jobsDone.push_back(generation);
+                shared->wake();
+                sinceHandOver.restart();
+            };
+            for (const auto& [id, text] : files) {
+                if (shared->generation != generation)
+                    break;
+                std::vector<Search::Hit> hits;
+                text->find(words, hits);
+                if (!hits.empty())
+                    found.push_back({generation, id, text, std::move(hits)});
+                if (sinceHandOver.elapsed() >= kHandOverMs)
+                    handOver(false);
+            }
+            handOver(true);
+        });
 }
 
 bool SearchResults::before(const Row& a, const Row& b) const {
@@ -121,6 +155,23 @@ bool SearchResults::before(const Row& a, const Row& b) const {
     return a.hit.line < b.hit.line;
 }
 
+void SearchResults::insert(const Found& f) {
+    // An older query's rows, or a file's text that has since been read again, are not shown.
+    if (f.hits.empty() || f.generation != generation_ || index_->entry(f.entry).text != f.text)
+        return;
+    const Row first{f.entry, f.hits.front()};
+    const auto at = std::lower_bound(rows_.begin(), rows_.end(), first,
+                                     [this](const Row& a, const Row& b) { return before(a, b); });
+    const int pos = int(at - rows_.begin());
+    beginInsertRows(QModelIndex(), pos, pos + int(f.hits.size()) - 1);
+    std::vector<Row> rows;
+    rows.reserve(f.hits.size());
+    for (const Search::Hit& hit : f.hits)
+        rows.push_back({f.entry, hit});
+    rows_.insert(rows_.begin() + pos, rows.begin(), rows.end());
+    endInsertRows();
+}
+
 void SearchResults::drain() {
     std::vector<Found> ready;
     std::vector<quint64> jobsDone;
@@ -130,22 +181,8 @@ void SearchResults::drain() {
         jobsDone.swap(shared_->jobsDone);
         shared_->wakePending = false;
     }
-    for (Found& f : ready) {
-        // An older query's rows, or a file's text that has since been read again, are not shown.
-        if (f.generation != generation_ || index_->entry(f.entry).text != f.text)
-            continue;
-        const Row first{f.entry, f.hits.front()};
-        const auto at = std::lower_bound(rows_.begin(), rows_.end(), first,
-                                         [this](const Row& a, const Row& b) { return before(a, b); });
-        const int pos = int(at - rows_.begin());
-        beginInsertRows(QModelIndex(), pos, pos + int(f.hits.size()) - 1);
-        std::vector<Row> rows;
-        rows.reserve(f.hits.size());
-        for (const Search::Hit& hit : f.hits)
-            rows.push_back({f.entry, hit});
-        rows_.insert(rows_.begin() + pos, rows.begin(), rows.end());
-        endInsertRows();
-    }
+    for (const Found& f : ready)
+        insert(f);
     const bool wasSearching = pending_ > 0;
     pending_ -= int(std::count(jobsDone.begin(), jobsDone.end(), generation_));
     if (wasSearching && pending_ == 0)

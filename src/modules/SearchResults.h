@@ -22,6 +22,8 @@ public:
 
     // Characters of a long line shown around its match.
     static constexpr qsizetype kExcerptChars = 160;
+    // An index of up to this many characters is searched on the interface thread, at once.
+    static constexpr qsizetype kSearchHereChars = qsizetype(1) << 20;
     // The matched text's place in the row's text, for painting it out.
     static constexpr int kMatchRole = Qt::UserRole;
 
@@ -44,12 +46,16 @@ public:
     // Runs on the interface thread with what the workers have found.
     void drain();
 
+    struct Found;
+
 signals:
     // The search for the query is over (more rows may come as the index reads more files).
     void finished();
 
 private:
     void search(const QList<int>& ids);
+    [[nodiscard]] bool small(const QList<int>& ids) const;
+    void insert(const Found& found);
     void drop(const QList<int>& ids);
     void resort();
     [[nodiscard]] bool before(const Row& a, const Row& b) const;
