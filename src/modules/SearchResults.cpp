@@ -65,7 +65,7 @@ void SearchResults::setQuery(const QString& query) {
     shared_->generation = ++generation_;
     pending_ = 0;
     const QList<int> ids = index_->live();
-    const bool here = !words_.isEmpty() && small(ids);
+    const bool here = !words_.isEmpty() && small(ids, kSearchHereChars);
     beginResetModel();
     rows_.clear();
     rows_.shrink_to_fit();
@@ -85,19 +85,21 @@ void SearchResults::setQuery(const QString& query) {
         emit finished();
 }
 
-bool SearchResults::small(const QList<int>& ids) const {
+bool SearchResults::small(const QList<int>& ids, qsizetype most) const {
     qsizetype chars = 0;
     for (int id : ids) {
         if (const auto& text = index_->entry(id).text)
             chars += text->size();
     }
-    return chars <= kSearchHereChars;
+    return chars <= most;
 }
 
 void SearchResults::search(const QList<int>& ids) {
     if (words_.isEmpty() || ids.isEmpty())
         return;
-    if (small(ids)) {
+    // Files read while the query stands come every few milliseconds: only a little is searched here, so
+    // the interface thread stays free while a large folder is read.
+    if (small(ids, kSearchHereChars / 16)) {
         for (int id : ids) {
             const auto& text = index_->entry(id).text;
             if (!text)

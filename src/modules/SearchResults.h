@@ -54,7 +54,7 @@ signals:
 
 private:
     void search(const QList<int>& ids);
-    [[nodiscard]] bool small(const QList<int>& ids) const;
+    [[nodiscard]] bool small(const QList<int>& ids, qsizetype most) const;
     void insert(const Found& found);
     void drop(const QList<int>& ids);
     void resort();

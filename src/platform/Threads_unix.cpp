@@ -6,7 +6,8 @@
 namespace Platform {
 
 void lowerThreadPriority() {
-    // On Linux a thread has a nice value of its own; a little above the interface thread's is enough.
+    // On Linux a thread has a nice value of its own; above the interface thread's, so
+    // the interface thread is hardly slowed by a worker on the same core.
     if (setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 5) != 0)
         return; // the priority is a courtesy: a refusal changes nothing else
 }
