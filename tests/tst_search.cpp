@@ -340,7 +340,7 @@ private slots:
     }
 
     // What players drop into folders: undecodable bytes, a line of megabytes, a folder or a pipe named
-    // like an article.
+    // like an article, a name that is not UTF-8.
     void badInput() {
         ProgramFolder folder;
         folder.write(u"合成表.txt"_s,
@@ -350,13 +350,30 @@ private slots:
         QDir(folder.path()).mkpath(u"心得文章/資料夾.txt"_s);
 #ifdef Q_OS_UNIX
         QVERIFY(::mkfifo(QFile::encodeName(folder.path() + u"/心得文章/管道.txt"_s).constData(), 0600) == 0);
+        // A name unpacked from a Windows archive: code page 950 bytes, shown under its Chinese title.
+        QVERIFY(TestSupport::writeFile(QFile::encodeName(folder.path() + u"/心得文章/"_s) +
+                                           TestSupport::toCp950(u"舊文.txt"_s),
+                                       TestSupport::toCp950(u"挖 鐵礦\r\n"_s)));
 #endif
         SearchForm* form = openSearch();
         QVERIFY(form);
         TestSupport::commit(u"鐵礦"_s);
         QTRY_VERIFY_WITH_TIMEOUT(form->index()->complete() && !form->results()->searching(), 30000);
         const QStringList rows = rowTexts(form);
+#ifdef Q_OS_UNIX
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows[2], u"心得文章 › 舊文：挖 鐵礦"_s);
+        TestSupport::press(Qt::Key_Down);
+        TestSupport::press(Qt::Key_Down);
+        TestSupport::press(Qt::Key_Down);
+        TestSupport::press(Qt::Key_Return);
+        auto* articles = FormBase::existing<Form10>();
+        QVERIFY(articles);
+        QTRY_COMPARE(articles->Text1->textCursor().selectedText(), u"鐵礦"_s);
+        QCOMPARE(articles->Text1->text(), u"挖 鐵礦\r\n"_s);
+#else
         QCOMPARE(rows.size(), 2);
+#endif
         QVERIFY2(rows[0].startsWith(u"合成资料：長劍 \uFFFD"_s) && rows[0].endsWith(u"鐵礦"_s),
                  qPrintable(rows[0]));
         // The long line shows the part around its match.
