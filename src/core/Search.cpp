@@ -75,12 +75,16 @@ void Text::bounds(qsizetype line, qsizetype& begin, qsizetype& end) const {
 }
 
 qsizetype Text::lineLength(qsizetype line) const {
+    if (line < 0 || line >= lineCount())
+        return 0;
     qsizetype begin = 0, end = 0;
     bounds(line, begin, end);
     return end - begin;
 }
 
 QString Text::line(qsizetype line, qsizetype from, qsizetype to) const {
+    if (line < 0 || line >= lineCount())
+        return {};
     qsizetype begin = 0, end = 0;
     bounds(line, begin, end);
     const qsizetype length = end - begin;

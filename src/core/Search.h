@@ -33,7 +33,7 @@ public:
     // Characters held, line ends included.
     [[nodiscard]] qsizetype size() const { return folded_.size(); }
     [[nodiscard]] qsizetype lineLength(qsizetype line) const;
-    // Characters `from` to `to` of a line as the file has them.
+    // Characters `from` to `to` of a line as the file has them; empty past the last line.
     [[nodiscard]] QString line(qsizetype line, qsizetype from = 0, qsizetype to = -1) const;
     // Every line holding all of `words` (as words() gives them), in file order.
     void find(const QStringList& words, std::vector<Hit>& hits) const;

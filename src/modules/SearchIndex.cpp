@@ -271,7 +271,6 @@ void SearchIndex::drain() {
         }
         complete_ = true;
         passRunning_ = false;
-        lastPassMs_ = passMs;
         // A pass over many thousand files costs the worker time: it then runs less often.
         next_->start(int(qBound(qint64(kPassMs), passMs * 4, qint64(60000))));
         if (!gone.isEmpty())

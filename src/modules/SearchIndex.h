@@ -88,5 +88,4 @@ private:
     int filesRead_ = 0;
     bool complete_ = false;
     bool passRunning_ = false;
-    qint64 lastPassMs_ = 0;
 };
