@@ -48,9 +48,7 @@ const Band kBands[] = {
 
 } // namespace
 
-QString Form5::bandCaption(int band) {
-    return band >= 0 && band < int(std::size(kBands)) ? QString::fromUtf16(kBands[band].caption) : QString();
-}
+static_assert(std::size(kBands) == Form5::kBandCount);
 
 QStringList Form5::bandQuests(int band) {
     QStringList quests;

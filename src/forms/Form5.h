@@ -22,8 +22,7 @@ public:
     static constexpr int kQuestButtons = 14;
     static constexpr int kBandCount = 5;
 
-    // Band `band` (0..4): its option's caption and its quests in button order.
-    [[nodiscard]] static QString bandCaption(int band);
+    // The quests of band `band` (0..4) in button order.
     [[nodiscard]] static QStringList bandQuests(int band);
 
     QRadioButton* Option1 = nullptr;
