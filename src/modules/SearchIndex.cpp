@@ -249,19 +249,19 @@ void SearchIndex::drain() {
     if (!fresh.isEmpty())
         emit added(fresh);
     if (done) {
-        QSet<int> stay;
+        std::vector<bool> stay(entries_.size());
         bool moved = false;
         for (const auto& [order, path] : livePaths) {
             const int id = byPath_.value(path, -1);
             if (id < 0)
                 continue;
-            stay.insert(id);
+            stay[size_t(id)] = true;
             moved = moved || entries_[size_t(id)].order != order;
             entries_[size_t(id)].order = order;
         }
         QList<int> gone;
         for (auto it = byPath_.begin(); it != byPath_.end();) {
-            if (stay.contains(it.value())) {
+            if (stay[size_t(it.value())]) {
                 ++it;
                 continue;
             }
