@@ -33,7 +33,7 @@ test-windows-if-built:
 # Speed figures, each against a baseline measured in the same run (see README, Performance); fails
 # when a figure misses its bar, after running them all.
 bench: build-default
-	@status=0; for b in bench_loaders bench_startup bench_viewer bench_thumbs; do \
+	@status=0; for b in bench_loaders bench_startup bench_viewer bench_search bench_thumbs; do \
 		QT_QPA_PLATFORM=offscreen build/default/bench/$$b || status=1; \
 	done; exit $$status
 

@@ -30,10 +30,10 @@ class Report {
 public:
     explicit Report(const char* name) { std::printf("== %s\n", name); }
     // Prints one figure; a ratio above its bar is marked, and the program then exits with 1.
-    void ratio(const char* what, double ms, double baselineMs, double bar) {
+    void ratio(const char* what, double ms, double baselineMs, double bar, const char* unit = "ms") {
         const double r = baselineMs > 0 ? ms / baselineMs : 0;
-        std::printf("%-68s %9.1f ms / %9.1f ms = %5.2fx (bar %.1fx) %s\n", what, ms, baselineMs, r, bar,
-                    r <= bar ? "ok" : "OVER");
+        std::printf("%-68s %9.1f %s / %9.1f %s = %5.2fx (bar %.1fx) %s\n", what, ms, unit, baselineMs, unit,
+                    r, bar, r <= bar ? "ok" : "OVER");
         std::fflush(stdout);
         over_ = over_ || r > bar;
     }

@@ -4,8 +4,6 @@
 
 namespace Find {
 
-namespace {
-
 QChar foldChar(QChar c) {
     char16_t u = c.unicode();
     if (u >= 0xFF01 && u <= 0xFF5E)
@@ -16,8 +14,6 @@ QChar foldChar(QChar c) {
         u = char16_t(u - u'A' + u'a');
     return QChar(u);
 }
-
-} // namespace
 
 QString fold(QStringView text) {
     QString folded(text.size(), Qt::Uninitialized);

@@ -7,6 +7,10 @@
 // forms of ASCII characters (a Chinese input method types those) the same as the half-width ones.
 namespace Find {
 
+// One character as finding sees it: a full-width ASCII form or the ideographic space as its ASCII
+// character, an ASCII letter in lower case; anything else as it is.
+[[nodiscard]] QChar foldChar(QChar c);
+
 // The text with what finding ignores folded away: full-width ASCII forms (U+FF01..U+FF5E) and the
 // ideographic space become their ASCII characters, ASCII letters lower case. One character for one,
 // so a position in the folded text is the same position in the text.

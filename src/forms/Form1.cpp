@@ -10,6 +10,7 @@
 #include "forms/Form7.h"
 #include "forms/Form8.h"
 #include "forms/Form9.h"
+#include "forms/SearchForm.h"
 #include "forms/frmcalc.h"
 #include "forms/showpic.h"
 #include "modules/Module1.h"
@@ -18,6 +19,7 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace {
 
@@ -96,6 +98,11 @@ Form1::Form1() {
     connect(Command[13], &QPushButton::clicked, this, &Form1::Command13_Click);
     connect(Command[14], &QPushButton::clicked, this, &Form1::Command14_Click);
     connect(Command[20], &QPushButton::clicked, this, &Form1::Command20_Click);
+
+    // Ctrl+F on either page: one search over every window's files.
+    auto* search = new QShortcut(QKeySequence::Find, this);
+    search->setContext(Qt::WindowShortcut);
+    connect(search, &QShortcut::activated, this, [] { FormBase::open<SearchForm>(); });
 }
 
 void Form1::Form_Load() {

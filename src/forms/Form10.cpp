@@ -131,6 +131,20 @@ void Form10::loadpage(const int& h) {
         Option1[k]->setText(captionFor(titles[k]));
 }
 
+void Form10::openArticle(const QString& name) {
+    const qsizetype at = File1.indexOf(name);
+    if (at < 0) {
+        // Gone from the list the window read when it opened: the loader says the file is not found.
+        loadArticle(TextLoad::DataFile::listed(ArticleList::folderName(), name));
+        return;
+    }
+    curpage = int(at / ArticleList::kPerPage) + 1;
+    loadpage(curpage);
+    QRadioButton* option = Option1[size_t(at % ArticleList::kPerPage)];
+    option->setFocus(Qt::OtherFocusReason);
+    option->click();
+}
+
 void Form10::Command1_Click() {
     curpage = ArticleList::nextPage(curpage, File1.size());
     loadpage(curpage);

@@ -32,6 +32,8 @@ public:
 
     // The names of a folder's articles, in the order the window lists them.
     [[nodiscard]] static QStringList listArticles(const QString& folder);
+    // Pages to the article of that listed name and presses its button, as the player would.
+    void openArticle(const QString& name);
 
 protected:
     void Form_Load() override;

@@ -8,6 +8,34 @@
 #include <QGroupBox>
 #include <QPushButton>
 
+namespace {
+
+struct Region {
+    const char16_t* caption;
+    const char16_t* file;
+    bool trimLines;
+};
+
+constexpr Region kRegions[] = {
+    {u"芙蕾雅岛", u"芙蕾雅島.txt", false},
+    {u"圣拉鲁卡村", u"聖拉_卡村.txt", false},
+    {u"伊尔村", u"芙蕾雅島－伊爾村.txt", true},
+};
+
+} // namespace
+
+QString Form2::regionCaption(int number) {
+    return number >= 1 && number <= 3 ? QString::fromUtf16(kRegions[number - 1].caption) : QString();
+}
+
+QString Form2::regionFile(int number) {
+    return number >= 1 && number <= 3 ? QString::fromUtf16(kRegions[number - 1].file) : QString();
+}
+
+bool Form2::regionTrimmed(int number) {
+    return number >= 1 && number <= 3 && kRegions[number - 1].trimLines;
+}
+
 Form2::Form2() {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("坐标查询"));
@@ -21,9 +49,9 @@ Form2::Form2() {
         Twips::setGeometry(b, 120, top, 1455, 255);
         return b;
     };
-    Command1 = regionButton("Command1", QStringLiteral("芙蕾雅岛"), 240);
-    Command2 = regionButton("Command2", QStringLiteral("圣拉鲁卡村"), 600);
-    Command3 = regionButton("Command3", QStringLiteral("伊尔村"), 960);
+    Command1 = regionButton("Command1", regionCaption(1), 240);
+    Command2 = regionButton("Command2", regionCaption(2), 600);
+    Command3 = regionButton("Command3", regionCaption(3), 960);
 
     Frame2 = Twips::place(new QGroupBox(QStringLiteral("列表"), this), "Frame2", 1800, 0, 3255, 4095);
 
@@ -48,19 +76,21 @@ void Form2::Form_Load() {
     Module1::PlaceWindowBottomRight(this);
 }
 
+void Form2::showRegion(int number) {
+    if (Module1::LoadListFile(regionFile(number), List1, regionTrimmed(number)))
+        follow(List1, regionFile(number), [this, number] { showRegion(number); });
+}
+
 void Form2::Command1_Click() {
-    if (Module1::LoadListFile(QStringLiteral("芙蕾雅島.txt"), List1, false))
-        follow(List1, QStringLiteral("芙蕾雅島.txt"), [this] { Command1_Click(); });
+    showRegion(1);
 }
 
 void Form2::Command2_Click() {
-    if (Module1::LoadListFile(QStringLiteral("聖拉_卡村.txt"), List1, false))
-        follow(List1, QStringLiteral("聖拉_卡村.txt"), [this] { Command2_Click(); });
+    showRegion(2);
 }
 
 void Form2::Command3_Click() {
-    if (Module1::LoadListFile(QStringLiteral("芙蕾雅島－伊爾村.txt"), List1, true))
-        follow(List1, QStringLiteral("芙蕾雅島－伊爾村.txt"), [this] { Command3_Click(); });
+    showRegion(3);
 }
 
 void Form2::List1_Click() {

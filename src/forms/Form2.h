@@ -13,6 +13,11 @@ class Form2 : public FormBase {
 public:
     Form2();
 
+    // Region button `number` (1..3): its caption, its data file, and whether its lines are trimmed.
+    [[nodiscard]] static QString regionCaption(int number);
+    [[nodiscard]] static QString regionFile(int number);
+    [[nodiscard]] static bool regionTrimmed(int number);
+
     QGroupBox* Frame1 = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
@@ -23,6 +28,9 @@ public:
 
 protected:
     void Form_Load() override;
+
+private:
+    void showRegion(int number);
 
 private slots:
     void Command1_Click();

@@ -7,4 +7,6 @@ class Form3 : public ListDetailForm {
     Q_OBJECT
 public:
     Form3();
+
+    [[nodiscard]] static const Design& design();
 };

@@ -63,6 +63,14 @@ QString Form4::professionFile(int number) {
     return {};
 }
 
+QString Form4::professionCaption(int number) {
+    for (const Profession& p : kProfessions) {
+        if (p.number == number)
+            return QString::fromUtf16(p.caption);
+    }
+    return {};
+}
+
 Form4::Form4() {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("职业"));

@@ -19,6 +19,9 @@ public:
 
     // The data file of button `number` (1..28), relative to the program folder.
     [[nodiscard]] static QString professionFile(int number);
+    [[nodiscard]] static QString professionCaption(int number);
+    // Shows profession `number` as its button does, pressed or (greyed) not.
+    void showProfessionOf(int number) { showProfession(number); }
 
     QGroupBox* Frame1 = nullptr;
     // Command1..Command28 at indexes 1..28; index 0 is unused.

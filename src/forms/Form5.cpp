@@ -48,6 +48,17 @@ const Band kBands[] = {
 
 } // namespace
 
+static_assert(std::size(kBands) == Form5::kBandCount);
+
+QStringList Form5::bandQuests(int band) {
+    QStringList quests;
+    if (band >= 0 && band < int(std::size(kBands))) {
+        for (const char16_t* quest : kBands[band].quests)
+            quests.append(QString::fromUtf16(quest));
+    }
+    return quests;
+}
+
 Form5::Form5() {
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("任务详解"));

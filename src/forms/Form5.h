@@ -2,6 +2,8 @@
 
 #include "forms/FormBase.h"
 
+#include <QStringList>
+
 #include <array>
 
 class QGroupBox;
@@ -18,6 +20,10 @@ public:
     Form5();
 
     static constexpr int kQuestButtons = 14;
+    static constexpr int kBandCount = 5;
+
+    // The quests of band `band` (0..4) in button order.
+    [[nodiscard]] static QStringList bandQuests(int band);
 
     QRadioButton* Option1 = nullptr;
     QRadioButton* Option2 = nullptr;

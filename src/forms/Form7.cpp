@@ -6,4 +6,8 @@ constexpr ListDetailForm::Design kDesign{"Form7", u"料理~藥品",    4680, 319
                                          2205,    u"料理藥品.txt", true, true};
 } // namespace
 
+const ListDetailForm::Design& Form7::design() {
+    return kDesign;
+}
+
 Form7::Form7() : ListDetailForm(kDesign) {}

@@ -7,4 +7,6 @@ class Form7 : public ListDetailForm {
     Q_OBJECT
 public:
     Form7();
+
+    [[nodiscard]] static const Design& design();
 };

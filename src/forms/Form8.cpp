@@ -23,6 +23,11 @@ constexpr Group kGroups[] = {
 
 } // namespace
 
+QString Form8::groupCaption(int index) {
+    return index >= 0 && index < int(std::size(kGroups)) ? QString::fromUtf16(kGroups[index].caption)
+                                                         : QString();
+}
+
 Form8::Form8() {
     setObjectName(QStringLiteral("Form8"));
     setWindowTitle(QStringLiteral("技能"));

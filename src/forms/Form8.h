@@ -13,6 +13,9 @@ class Form8 : public FormBase {
 public:
     Form8();
 
+    // Group button `index` (0..3): its caption, which names its file too.
+    [[nodiscard]] static QString groupCaption(int index);
+
     // A control array: one click handler for the four group buttons.
     std::array<QPushButton*, 4> Command1{};
     TextBox* Text1 = nullptr;

@@ -24,4 +24,8 @@ bool deleteFile(const QString& path, QString* reason = nullptr);
 // Whether the path is a folder whose entries may be listed (entering it may still be refused).
 [[nodiscard]] bool canReadFolder(const QString& path);
 
+// Lets the interface thread go first: for a worker reading and searching in the background, so a
+// player's keys and paints are never kept waiting behind it.
+void lowerThreadPriority();
+
 } // namespace Platform

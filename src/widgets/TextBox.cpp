@@ -184,6 +184,15 @@ QTextCursor TextBox::find(const QRegularExpression& pattern, int from, bool forw
     return {};
 }
 
+int TextBox::lineStart(qsizetype line) const {
+    qsizetype number = -1;
+    for (QTextBlock b = document()->firstBlock(); b.isValid(); b = b.next()) {
+        if (b.userState() != kContinued && ++number == line)
+            return b.position();
+    }
+    return -1;
+}
+
 void TextBox::keyPressEvent(QKeyEvent* event) {
     // Tab only ever moves the focus; in a window with nothing else to move to, it does nothing.
     const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;

@@ -27,6 +27,8 @@ public:
     // Appends at the end without rebuilding the whole document.
     void appendText(const QString& text);
     void setScrollBars(ScrollBars bars);
+    // The document position where line `line` (from 0) of the text starts, or -1 past the last line.
+    [[nodiscard]] int lineStart(qsizetype line) const;
     // The first match of `pattern` at or after document position `from` (or the last one starting before
     // it), with the whole line to match in however many blocks hold it; a match is at most `span`
     // characters long. A null cursor when there is none.

@@ -312,6 +312,30 @@ private slots:
         calc->close();
     }
 
+    // Ctrl+F on the menu opens the search where the rule puts it; typing and Enter bring the result's
+    // window up in front, with its line picked and the keyboard there.
+    void searchLeadsToTheWindow() {
+        menu_->activateWindow();
+        QTRY_VERIFY(menu_->isActiveWindow());
+        realKeys(QStringLiteral("ctrl+f"));
+        QTRY_VERIFY(shownWindow(QStringLiteral("SearchForm")));
+        QWidget* search = shownWindow(QStringLiteral("SearchForm"));
+        QTRY_VERIFY(placedAt(search, {100, 80}));
+        QTRY_VERIFY(search->isActiveWindow());
+        realKeys(QStringLiteral("l v 1 1"));
+        auto* field = search->findChild<QLineEdit*>(QStringLiteral("Text1"));
+        QTRY_COMPARE(field->text(), QStringLiteral("lv11"));
+        realKeys(QStringLiteral("Return"));
+        QTRY_VERIFY(shownWindow(QStringLiteral("Form3")));
+        auto* synthesis = static_cast<Form3*>(shownWindow(QStringLiteral("Form3")));
+        QTRY_VERIFY(synthesis->isActiveWindow());
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(synthesis->List1));
+        QVERIFY(synthesis->List1->text().contains(QStringLiteral("Lv11")));
+        QCOMPARE(synthesis->Text1->text(), synthesis->List1->text());
+        synthesis->close();
+        search->close();
+    }
+
 private:
     Form1* menu_ = nullptr;
     std::unique_ptr<TestSupport::MessageRecorder> messages_;
