@@ -20,6 +20,7 @@
 #include <QRadioButton>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <cstring>
 
@@ -148,15 +149,7 @@ int memoryChild(const QString& folder, int clicks) {
         QCoreApplication::processEvents();
     }
     until([&] { return form->findChildren<QObject*>(QStringLiteral("qmquery_load")).isEmpty(); });
-    QFile status(QStringLiteral("/proc/self/status"));
-    double peakMb = 0;
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("VmHWM:"))
-                peakMb = line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
-        }
-    }
-    std::printf("%f\n", peakMb);
+    std::printf("%f\n", Bench::memoryMb("VmHWM"));
     return 0;
 }
 
@@ -168,6 +161,167 @@ double childPeak(const QString& folder, int clicks) {
     return child.readAllStandardOutput().trimmed().toDouble();
 }
 
+// Runs events until `done` holds; the longest the interface thread was held in one turn of the loop goes
+// into `worstMs`.
+double untilHeld(const std::function<bool()>& done, double& worstMs) {
+    QElapsedTimer t;
+    t.start();
+    QElapsedTimer turn;
+    while (!done()) {
+        turn.start();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        worstMs = std::max(worstMs, turn.nsecsElapsed() / 1e6);
+        // Idle as the program's own loop would be, rather than taking a core from the worker.
+        QThread::msleep(1);
+    }
+    return t.nsecsElapsed() / 1e6;
+}
+
+void replaceFile(const QString& path, const QByteArray& bytes) {
+    writeBytes(path + QStringLiteral(".new"), bytes);
+    QFile::remove(path);
+    QFile::rename(path + QStringLiteral(".new"), path);
+}
+
+// What a bulk child reports: the load's time and longest hold, and the memory at the start, at the peak
+// and once a small file has replaced the big one, in megabytes.
+struct BulkFigures {
+    double loadMs = 0;
+    double heldMs = 0;
+    double startMb = 0;
+    double peakMb = 0;
+    double afterMb = 0;
+};
+
+// Child mode: a list of `lines` rows (`big` = "list") or an article of `lines` lines, loaded over a
+// small file into a shown window; then the small file back, as a reload the player did not ask for.
+int bulkChild(const QString& folder, const QString& kind, qsizetype lines, const QString& big) {
+    Module1::setProgramFolder(folder);
+    BulkFigures f;
+    const QByteArray small = "small\r\n";
+    if (kind == u"list") {
+        const QString path = folder + QStringLiteral("/list.txt");
+        replaceFile(path, small);
+        ListBox list;
+        list.resize(400, 300);
+        list.show();
+        Module1::LoadListFile(QStringLiteral("list.txt"), &list, false);
+        until([&] { return list.listCount() == 1; });
+        QCoreApplication::processEvents();
+        f.startMb = Bench::memoryMb("VmRSS");
+        Bench::resetPeak();
+        QFile::remove(path);
+        QFile::rename(big, path);
+        QElapsedTimer t;
+        t.start();
+        Module1::LoadListFile(QStringLiteral("list.txt"), &list, false);
+        f.heldMs = t.nsecsElapsed() / 1e6;
+        untilHeld([&] { return list.listCount() == lines; }, f.heldMs);
+        list.repaint();
+        f.loadMs = t.nsecsElapsed() / 1e6;
+        f.peakMb = Bench::memoryMb("VmHWM");
+        replaceFile(path, small);
+        {
+            const Module1::Reloading again(&list);
+            Module1::LoadListFile(QStringLiteral("list.txt"), &list, false);
+        }
+        until([&] { return list.listCount() == 1; });
+    } else {
+        const QString path = folder + QStringLiteral("/心得文章/a.txt");
+        replaceFile(path, small);
+        auto* form = FormBase::open<Form10>();
+        const auto loaded = [&] {
+            return form->findChildren<QObject*>(QStringLiteral("qmquery_load")).isEmpty() &&
+                   !form->Label1->text().isEmpty();
+        };
+        until([&] { return loaded() && form->Text1->text() == QLatin1String(small); });
+        form->repaint();
+        QCoreApplication::processEvents();
+        f.startMb = Bench::memoryMb("VmRSS");
+        Bench::resetPeak();
+        QFile::remove(path);
+        QFile::rename(big, path);
+        form->Label1->clear();
+        QElapsedTimer t;
+        t.start();
+        form->Option1[0]->click();
+        f.heldMs = t.nsecsElapsed() / 1e6;
+        untilHeld([&] { return loaded() && form->Label1->text() == progressOf(lines); }, f.heldMs);
+        form->repaint();
+        f.loadMs = t.nsecsElapsed() / 1e6;
+        f.peakMb = Bench::memoryMb("VmHWM");
+        replaceFile(path, small);
+        form->Option1[0]->click();
+        until([&] { return loaded() && form->Text1->text() == QLatin1String(small); });
+        form->repaint();
+    }
+    QCoreApplication::processEvents();
+    f.afterMb = Bench::memoryMb("VmRSS");
+    std::printf("%f %f %f %f %f\n", f.loadMs, f.heldMs, f.startMb, f.peakMb, f.afterMb);
+    return 0;
+}
+
+BulkFigures bulkRun(const QString& folder, const QString& kind, qsizetype lines, const QString& big) {
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--bulk"), folder, kind, QString::number(lines), big});
+    child.waitForFinished(-1);
+    const QList<QByteArray> v = child.readAllStandardOutput().trimmed().split(' ');
+    BulkFigures f;
+    if (v.size() == 5)
+        f = {v[0].toDouble(), v[1].toDouble(), v[2].toDouble(), v[3].toDouble(), v[4].toDouble()};
+    return f;
+}
+
+// A file of `lines` copies of `line`.
+void writeRepeated(const QString& path, const QByteArray& line, qsizetype lines) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return;
+    const QByteArray block = line.repeated(1 << 16);
+    for (qsizetype left = lines; left > 0; left -= 1 << 16)
+        f.write(left >= (1 << 16) ? block : line.repeated(left));
+}
+
+// A file of short lines near the size limit as a list, and one of empty lines as an article: both held
+// compactly, loaded without holding the window, and given back when a small file replaces them.
+void bulkFile(Bench::Report& report, const QString& dir, const char* name, const QString& kind,
+              const QByteArray& line, qsizetype megabytes) {
+    const qsizetype lines = (megabytes << 20) / line.size();
+    const QString big = dir + QStringLiteral("/bulk.txt");
+    writeRepeated(big, line, lines);
+    double decodedMb = 0;
+    const double bare = Bench::bestOf(3, [&] {
+        QFile f(big);
+        if (!f.open(QIODevice::ReadOnly))
+            return;
+        const QString text = DataText::decode(f.readAll());
+        decodedMb = double(text.size()) * 2 / (1 << 20);
+        Bench::keep(text.size());
+    });
+    const BulkFigures f = bulkRun(dir, kind, lines, big);
+    QFile::remove(big);
+    const QByteArray what = QByteArray(name);
+    report.ratio(what + ": loaded and shown vs read+decode", f.loadMs, bare, 2.0);
+    report.within(what + ": longest hold of the window", f.heldMs, 100);
+    report.ratio(what + ": peak memory over start vs decoded text (MB as ms)", f.peakMb - f.startMb,
+                 decodedMb, 3.0);
+    report.ratio(what + ": memory once a small file is back vs start (MB as ms)", f.afterMb, f.startMb, 1.1);
+}
+
+// The sizes can be lowered for a quick look (QMQUERY_BULK_LIST_MB, QMQUERY_BULK_ARTICLE_MB).
+void bulkFiles(Bench::Report& report, const QString& dir) {
+    const qsizetype listMb = qEnvironmentVariableIsSet("QMQUERY_BULK_LIST_MB")
+                                 ? qEnvironmentVariableIntValue("QMQUERY_BULK_LIST_MB")
+                                 : 255;
+    const qsizetype articleMb = qEnvironmentVariableIsSet("QMQUERY_BULK_ARTICLE_MB")
+                                    ? qEnvironmentVariableIntValue("QMQUERY_BULK_ARTICLE_MB")
+                                    : 20;
+    bulkFile(report, dir, "List of short lines", QStringLiteral("list"), "a\n", listMb);
+    bulkFile(report, dir, "Article of empty lines", QStringLiteral("article"), "\n", articleMb);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -175,14 +329,24 @@ int main(int argc, char* argv[]) {
     Module1::initApplication(app);
     if (argc == 4 && std::strcmp(argv[1], "--memory") == 0)
         return memoryChild(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
+    if (argc == 6 && std::strcmp(argv[1], "--bulk") == 0)
+        return bulkChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                         QByteArray(argv[4]).toLongLong(), QString::fromLocal8Bit(argv[5]));
 
     QTemporaryDir dir;
     Module1::setProgramFolder(dir.path());
+    // `bench_loaders bulk`: only the two files near the limits.
+    const bool bulkOnly = argc == 2 && std::strcmp(argv[1], "bulk") == 0;
     writeBytes(dir.filePath(QStringLiteral("big.txt")), numberedLines(200000));
     writeBytes(dir.filePath(QStringLiteral("article.txt")), numberedLines(10000));
     const QString big = dir.filePath(QStringLiteral("big.txt"));
 
     Bench::Report report("loaders");
+    if (bulkOnly) {
+        QDir(dir.path()).mkpath(QStringLiteral("心得文章"));
+        bulkFiles(report, dir.path());
+        return report.exitCode();
+    }
 
     const double base = Bench::bestOf(5, [&] { Bench::keep(baselineLines(big).size()); });
     ListBox list;
@@ -248,6 +412,9 @@ int main(int argc, char* argv[]) {
     const double clicked = childPeak(dir.path(), 20);
     report.ratio("Peak memory (MB as ms): 200 MB article clicked 20 times vs loaded once", clicked, once,
                  1.3);
+    QFile::remove(dir.filePath(QStringLiteral("心得文章/a.txt")));
+
+    bulkFiles(report, dir.path());
 
     FormBase::unloadAll();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

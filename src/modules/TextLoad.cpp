@@ -13,6 +13,7 @@
 #include <QWaitCondition>
 
 #include <deque>
+#include <functional>
 
 namespace TextLoad {
 
@@ -79,6 +80,56 @@ bool readLines(QFile& file, bool trim, QStringList& lines) {
             line = DataText::trimSpaces(line);
     }
     return true;
+}
+
+namespace {
+
+// Tells the encoding of a file, which needs the whole of it, then decodes it a piece at a time into
+// `feed`, so that no more than a piece is held besides what `feed` keeps. False when the file cannot be
+// read to its end, or when `stopped` says so.
+template <typename Feed> bool decodeInPieces(QFile& file, const std::function<bool()>& stopped, Feed&& feed) {
+    DataText::EncodingSniffer sniffer;
+    qint64 total = 0;
+    while (true) {
+        if (stopped())
+            return false;
+        const QByteArray piece = file.read(kPieceBytes);
+        if (piece.isEmpty())
+            break;
+        total += piece.size();
+        if (total > kMaxFileBytes)
+            return false;
+        sniffer.feed(piece);
+    }
+    if (file.error() != QFileDevice::NoError || !file.seek(0))
+        return false;
+    DataText::Decoder decoder(sniffer.result());
+    for (qint64 read = 0; read < total;) {
+        if (stopped())
+            return false;
+        const QByteArray piece = file.read(qMin(kPieceBytes, total - read));
+        if (piece.isEmpty())
+            return false;
+        read += piece.size();
+        feed(decoder.decode(piece));
+    }
+    feed(decoder.finish());
+    return true;
+}
+
+bool readRowsUntil(QFile& file, bool trim, RowTable& rows, const std::function<bool()>& stopped) {
+    // A file of bytes decodes to at most as many characters.
+    RowSplitter splitter(trim, file.size());
+    if (!decodeInPieces(file, stopped, [&splitter](const QString& text) { splitter.feed(text); }))
+        return false;
+    rows = splitter.finish();
+    return true;
+}
+
+} // namespace
+
+bool readRows(QFile& file, bool trim, RowTable& rows) {
+    return readRowsUntil(file, trim, rows, [] { return false; });
 }
 
 struct Shared {
@@ -231,6 +282,71 @@ void Progressive::drain() {
     }
     if (done)
         emit finished(ok);
+}
+
+struct RowShared {
+    QMutex mutex;
+    bool cancelled = false;
+    RowLoad* owner = nullptr; // valid while not cancelled; read under the mutex
+    bool ok = false;
+    RowTable rows;
+    std::vector<qsizetype> widest;
+
+    [[nodiscard]] bool stopped() {
+        QMutexLocker lock(&mutex);
+        return cancelled;
+    }
+};
+
+RowLoad::RowLoad(std::unique_ptr<QFile> file, bool trim, const WidthRank& rank, int ranked, QObject* parent)
+    : QObject(parent), shared_(std::make_shared<RowShared>()) {
+    shared_->owner = this;
+    QThreadPool::globalInstance()->start(
+        [shared = shared_, file = std::shared_ptr<QFile>(std::move(file)), trim, rank, ranked] {
+            RowTable rows;
+            const bool ok = readRowsUntil(*file, trim, rows, [&shared] { return shared->stopped(); });
+            file->close();
+            std::vector<qsizetype> widest;
+            if (ok)
+                widest = rank.widest(rows, ranked);
+            QMutexLocker lock(&shared->mutex);
+            if (shared->cancelled)
+                return; // the table goes with this task, off the interface thread
+            shared->ok = ok;
+            shared->rows = std::move(rows);
+            shared->widest = std::move(widest);
+            // Queued: runs on the interface thread; dropped by Qt if the load is deleted before it runs.
+            QMetaObject::invokeMethod(shared->owner, &RowLoad::done, Qt::QueuedConnection);
+        });
+}
+
+RowLoad::~RowLoad() {
+    RowTable dropped;
+    {
+        QMutexLocker lock(&shared_->mutex);
+        shared_->cancelled = true;
+        shared_->owner = nullptr;
+        dropped = std::move(shared_->rows);
+    }
+}
+
+void RowLoad::done() {
+    bool ok = false;
+    {
+        QMutexLocker lock(&shared_->mutex);
+        ok = shared_->ok;
+    }
+    emit finished(ok);
+}
+
+RowTable RowLoad::takeRows() {
+    QMutexLocker lock(&shared_->mutex);
+    return std::move(shared_->rows);
+}
+
+std::vector<qsizetype> RowLoad::takeWidest() {
+    QMutexLocker lock(&shared_->mutex);
+    return std::move(shared_->widest);
 }
 
 } // namespace TextLoad

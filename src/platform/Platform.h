@@ -24,4 +24,8 @@ bool deleteFile(const QString& path, QString* reason = nullptr);
 // Whether the path is a folder whose entries may be listed (entering it may still be refused).
 [[nodiscard]] bool canReadFolder(const QString& path);
 
+// Hands memory the program has freed back to the system, after a large list or text is let go: the
+// allocator would otherwise keep it for the program's next use.
+void releaseFreeMemory();
+
 } // namespace Platform
