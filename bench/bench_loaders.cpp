@@ -11,6 +11,7 @@
 #include "widgets/ListBox.h"
 #include "widgets/TextBox.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -20,7 +21,7 @@
 #include <QRadioButton>
 #include <QStringEncoder>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QTimer>
 
 #include <cstring>
 
@@ -161,19 +162,26 @@ double childPeak(const QString& folder, int clicks) {
     return child.readAllStandardOutput().trimmed().toDouble();
 }
 
-// Runs events until `done` holds; the longest the interface thread was held in one turn of the loop goes
-// into `worstMs`.
+// Runs events until `done` holds, waiting for them as the program's own loop does; the longest the
+// interface thread was busy between two waits goes into `worstMs`.
 double untilHeld(const std::function<bool()>& done, double& worstMs) {
     QElapsedTimer t;
     t.start();
-    QElapsedTimer turn;
-    while (!done()) {
-        turn.start();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        worstMs = std::max(worstMs, turn.nsecsElapsed() / 1e6);
-        // Idle as the program's own loop would be, rather than taking a core from the worker.
-        QThread::msleep(1);
-    }
+    QElapsedTimer busy;
+    busy.start();
+    auto* dispatcher = QAbstractEventDispatcher::instance();
+    const auto awake =
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, [&] { busy.restart(); });
+    const auto blocking = QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock,
+                                           [&] { worstMs = std::max(worstMs, busy.nsecsElapsed() / 1e6); });
+    // Wakes the loop now and then, so `done` is looked at even when nothing else comes.
+    QTimer tick;
+    tick.start(20);
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    worstMs = std::max(worstMs, busy.nsecsElapsed() / 1e6);
+    QObject::disconnect(awake);
+    QObject::disconnect(blocking);
     return t.nsecsElapsed() / 1e6;
 }
 

@@ -209,6 +209,7 @@ bool LoadTextFile(const TextLoad::DataFile& file, TextBox* target, bool trimLine
         return false;
     }
     setLoadedStamp(target, *data);
+    target->setLinesShareBlocks(data->size() > TextLoad::kRowsAtOnceBytes);
     const bool progress = !progressSuffix.isEmpty() && progressLabel;
     if (!progress) {
         QStringList lines;

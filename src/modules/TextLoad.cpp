@@ -181,62 +181,104 @@ private:
 
 namespace {
 
+// Hands the lines of decoded text over in batches, each line followed by LF, as they are found: CR LF,
+// a lone CR and a lone LF each end a line, as DataText::splitLines has it.
+class LineBatcher {
+public:
+    LineBatcher(Shared& shared, bool trim) : shared_(shared), trim_(trim) { batch_.reserve(kBatchChars); }
+
+    // False once the load is cancelled.
+    bool feed(QStringView text) {
+        qsizetype start = 0;
+        if (afterCr_ && !text.isEmpty()) {
+            start = text[0] == u'\n' ? 1 : 0;
+            afterCr_ = false;
+        }
+        // Lines that need no change (ended by LF alone, nothing to trim) are handed over as they stand,
+        // a run of them at a time.
+        qsizetype run = start;
+        for (qsizetype i = start; i < text.size(); ++i) {
+            const char16_t c = text[i].unicode();
+            if (c > u'\r' || (c != u'\n' && c != u'\r'))
+                continue;
+            const QStringView found = text.sliced(start, i - start);
+            if (c == u'\n' && partial_.isEmpty() &&
+                (!trim_ || found.isEmpty() || (found.front() != u' ' && found.back() != u' '))) {
+                ++inBatch_;
+                start = i + 1;
+                if (batch_.size() + (start - run) >= kBatchChars) {
+                    batch_ += text.sliced(run, start - run);
+                    run = start;
+                    if (!push())
+                        return false;
+                }
+                continue;
+            }
+            batch_ += text.sliced(run, start - run);
+            if (!line(found))
+                return false;
+            if (c == u'\r') {
+                if (i + 1 == text.size())
+                    afterCr_ = true; // the LF of a CR LF may start the next piece
+                else if (text[i + 1] == u'\n')
+                    ++i;
+            }
+            start = run = i + 1;
+        }
+        batch_ += text.sliced(run, start - run);
+        partial_ += text.sliced(start);
+        return true;
+    }
+
+    // The last line counts without a line end.
+    bool finish() {
+        if (!partial_.isEmpty() && !line({}))
+            return false;
+        return inBatch_ == 0 || shared_.push(std::move(batch_), inBatch_);
+    }
+
+private:
+    bool line(QStringView text) {
+        QStringView whole = text;
+        if (!partial_.isEmpty()) {
+            partial_ += text;
+            whole = partial_;
+        }
+        batch_ += trim_ ? RowTable::spacesTrimmed(whole) : whole;
+        batch_ += u'\n';
+        partial_.clear();
+        ++inBatch_;
+        return batch_.size() < kBatchChars || push();
+    }
+
+    bool push() {
+        if (!shared_.push(std::move(batch_), inBatch_))
+            return false;
+        batch_ = QString();
+        batch_.reserve(kBatchChars);
+        inBatch_ = 0;
+        return true;
+    }
+
+    Shared& shared_;
+    bool trim_;
+    QString partial_;
+    bool afterCr_ = false;
+    QString batch_;
+    qsizetype inBatch_ = 0;
+};
+
 // Reads a file twice: once to tell its encoding, which needs the whole of it, then to decode it a piece
 // at a time, so no more than a piece and a batch are held besides the line being read.
 void work(const std::shared_ptr<Shared>& shared, QFile& file, bool trim) {
-    DataText::EncodingSniffer sniffer;
-    qint64 total = 0;
-    while (true) {
-        if (shared->stopped())
-            return;
-        const QByteArray piece = file.read(kPieceBytes);
-        if (piece.isEmpty())
-            break;
-        total += piece.size();
-        if (total > kMaxFileBytes)
-            return shared->finish(false);
-        sniffer.feed(piece);
-    }
-    if (file.error() != QFileDevice::NoError || !file.seek(0))
+    LineBatcher batcher(*shared, trim);
+    bool cancelled = false;
+    const bool read = decodeInPieces(
+        file, [&] { return cancelled || shared->stopped(); },
+        [&](const QString& text) { cancelled = cancelled || !batcher.feed(text); });
+    if (cancelled || !read)
         return shared->finish(false);
-
-    DataText::Decoder decoder(sniffer.result());
-    DataText::LineSplitter splitter;
-    QStringList lines;
-    QString batch;
-    qsizetype inBatch = 0;
-    const auto take = [&]() {
-        for (QString& line : lines) {
-            batch += trim ? DataText::trimSpaces(line) : line;
-            batch += u'\n';
-            ++inBatch;
-            line = QString();
-            if (batch.size() >= kBatchChars) {
-                if (!shared->push(std::move(batch), inBatch))
-                    return false;
-                batch = QString();
-                inBatch = 0;
-            }
-        }
-        lines.clear();
-        return true;
-    };
-    for (qint64 read = 0; read < total;) {
-        if (shared->stopped())
-            return;
-        const QByteArray piece = file.read(qMin(kPieceBytes, total - read));
-        if (piece.isEmpty())
-            return shared->finish(false);
-        read += piece.size();
-        splitter.feed(decoder.decode(piece), lines);
-        if (!take())
-            return;
-    }
-    splitter.feed(decoder.finish(), lines);
-    splitter.finish(lines);
-    if (!take())
-        return;
-    if (inBatch > 0 && !shared->push(std::move(batch), inBatch))
+    if (!batcher.finish())
         return;
     shared->finish(true);
 }
