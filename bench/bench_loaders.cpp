@@ -101,6 +101,8 @@ void longLineInList(Bench::Report& report, const QString& dir, int megabytes, do
     QElapsedTimer t;
     t.start();
     auto* form = FormBase::open<Form3>();
+    // A file this large arrives from a worker.
+    until([&] { return form->List1->listCount() == 3; });
     form->repaint();
     const double open = t.nsecsElapsed() / 1e6;
     t.restart();
@@ -206,62 +208,64 @@ struct BulkFigures {
 int bulkChild(const QString& folder, const QString& kind, qsizetype lines, const QString& big) {
     Module1::setProgramFolder(folder);
     BulkFigures f;
+    f.loadMs = 1e300;
     const QByteArray small = "small\r\n";
-    if (kind == u"list") {
-        const QString path = folder + QStringLiteral("/list.txt");
-        replaceFile(path, small);
-        ListBox list;
-        list.resize(400, 300);
-        list.show();
-        Module1::LoadListFile(QStringLiteral("list.txt"), &list, false);
-        until([&] { return list.listCount() == 1; });
-        QCoreApplication::processEvents();
-        f.startMb = Bench::memoryMb("VmRSS");
-        Bench::resetPeak();
-        QFile::remove(path);
-        QFile::rename(big, path);
-        QElapsedTimer t;
-        t.start();
-        Module1::LoadListFile(QStringLiteral("list.txt"), &list, false);
-        f.heldMs = t.nsecsElapsed() / 1e6;
-        untilHeld([&] { return list.listCount() == lines; }, f.heldMs);
-        list.repaint();
-        f.loadMs = t.nsecsElapsed() / 1e6;
-        f.peakMb = Bench::memoryMb("VmHWM");
-        replaceFile(path, small);
-        {
-            const Module1::Reloading again(&list);
-            Module1::LoadListFile(QStringLiteral("list.txt"), &list, false);
-        }
-        until([&] { return list.listCount() == 1; });
+    const bool list = kind == u"list";
+    const QString path = folder + (list ? QStringLiteral("/list.txt") : QStringLiteral("/心得文章/a.txt"));
+    replaceFile(path, small);
+    ListBox box;
+    Form10* form = nullptr;
+    const auto loaded = [&] {
+        return form->findChildren<QObject*>(QStringLiteral("qmquery_load")).isEmpty() &&
+               !form->Label1->text().isEmpty();
+    };
+    // Loads the file now at `path` as the player would: into a list, or by clicking the article.
+    std::function<void()> load;
+    std::function<bool()> shown;
+    std::function<bool()> smallShown;
+    if (list) {
+        box.resize(400, 300);
+        box.show();
+        load = [&] { Module1::LoadListFile(QStringLiteral("list.txt"), &box, false); };
+        shown = [&] { return box.listCount() == lines; };
+        smallShown = [&] { return box.listCount() == 1; };
+        load();
     } else {
-        const QString path = folder + QStringLiteral("/心得文章/a.txt");
-        replaceFile(path, small);
-        auto* form = FormBase::open<Form10>();
-        const auto loaded = [&] {
-            return form->findChildren<QObject*>(QStringLiteral("qmquery_load")).isEmpty() &&
-                   !form->Label1->text().isEmpty();
+        form = FormBase::open<Form10>();
+        load = [&] {
+            form->Label1->clear();
+            form->Option1[0]->click();
         };
-        until([&] { return loaded() && form->Text1->text() == QLatin1String(small); });
-        form->repaint();
-        QCoreApplication::processEvents();
-        f.startMb = Bench::memoryMb("VmRSS");
-        Bench::resetPeak();
+        shown = [&] { return loaded() && form->Label1->text() == progressOf(lines); };
+        smallShown = [&] { return loaded() && form->Text1->text() == QLatin1String(small); };
+    }
+    until(smallShown);
+    QCoreApplication::processEvents();
+    f.startMb = Bench::memoryMb("VmRSS");
+    Bench::resetPeak();
+    // The fastest of three loads, as the baseline is the fastest of three readings; the memory after the
+    // last, once a small file is back, as a reload the player did not ask for.
+    for (int round = 0; round < 3; ++round) {
         QFile::remove(path);
-        QFile::rename(big, path);
-        form->Label1->clear();
+        QFile::copy(big, path);
         QElapsedTimer t;
         t.start();
-        form->Option1[0]->click();
-        f.heldMs = t.nsecsElapsed() / 1e6;
-        untilHeld([&] { return loaded() && form->Label1->text() == progressOf(lines); }, f.heldMs);
-        form->repaint();
-        f.loadMs = t.nsecsElapsed() / 1e6;
-        f.peakMb = Bench::memoryMb("VmHWM");
+        load();
+        f.heldMs = std::max(f.heldMs, t.nsecsElapsed() / 1e6);
+        untilHeld(shown, f.heldMs);
+        QWidget* window = list ? static_cast<QWidget*>(&box) : form;
+        window->repaint();
+        f.loadMs = std::min(f.loadMs, t.nsecsElapsed() / 1e6);
+        f.peakMb = std::max(f.peakMb, Bench::memoryMb("VmHWM"));
         replaceFile(path, small);
-        form->Option1[0]->click();
-        until([&] { return loaded() && form->Text1->text() == QLatin1String(small); });
-        form->repaint();
+        if (list) {
+            const Module1::Reloading again(&box);
+            load();
+        } else {
+            form->Option1[0]->click();
+        }
+        until(smallShown);
+        window->repaint();
     }
     QCoreApplication::processEvents();
     f.afterMb = Bench::memoryMb("VmRSS");
@@ -361,8 +365,9 @@ int main(int argc, char* argv[]) {
     list.resize(400, 300);
     list.show();
     const double listLoad = Bench::bestOf(5, [&] {
+        list.clear();
         Module1::LoadListFile(QStringLiteral("big.txt"), &list, false);
-        QCoreApplication::processEvents();
+        until([&] { return list.listCount() == 200000; });
     });
     report.ratio("LoadListFile 200,000 lines vs read+decode+split", listLoad, base, 2.0);
 

@@ -3,6 +3,7 @@
 #include "core/Placement.h"
 #include "modules/StartUp.h"
 #include "modules/TextLoad.h"
+#include "platform/Platform.h"
 #include "widgets/AppStyle.h"
 #include "widgets/ListBox.h"
 #include "widgets/TextBox.h"
@@ -195,6 +196,9 @@ bool LoadListFile(const TextLoad::DataFile& file, ListBox* target, bool trimLine
     return true;
 }
 
+// A load of this many lines leaves enough freed memory behind to be worth handing back.
+constexpr qsizetype kManyLines = 100000;
+
 bool LoadTextFile(const TextLoad::DataFile& file, TextBox* target, bool trimLines,
                   const QString& progressPrefix, QLabel* progressLabel, const QString& progressSuffix) {
     const bool again = reloading(target);
@@ -255,6 +259,9 @@ bool LoadTextFile(const TextLoad::DataFile& file, TextBox* target, bool trimLine
                              target->clear(); // the file was saved empty
                          if (!ok && !again)
                              reportMissing(shown, target->window());
+                         // The batches went through the worker's heap, which keeps what they freed.
+                         if (*count > kManyLines)
+                             Platform::releaseFreeMemory();
                      });
     return true;
 }

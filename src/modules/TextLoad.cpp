@@ -315,12 +315,30 @@ void Progressive::drain() {
         shared_->room.wakeAll();
     }
     QPointer<Progressive> self(this);
-    for (auto& [text, lines] : ready) {
+    // What has come since the last turn goes over as one batch: each append has a cost of its own
+    // (the label's text and layout, the document's signals), whatever its size.
+    QString text;
+    qsizetype lines = 0;
+    if (ready.size() == 1) {
+        text = std::move(ready.front().first);
+        lines = ready.front().second;
+    } else if (!ready.empty()) {
+        qsizetype size = 0;
+        for (const auto& [t, n] : ready)
+            size += t.size();
+        text.reserve(size);
+        for (auto& [t, n] : ready) {
+            text += t;
+            lines += n;
+            t = QString();
+        }
+    }
+    ready.clear();
+    if (lines > 0) {
         emit batch(text, lines);
         // A receiver may start a newer load, which deletes this one.
         if (!self)
             return;
-        text = QString();
     }
     if (done)
         emit finished(ok);

@@ -9,6 +9,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -31,8 +32,11 @@ constexpr qsizetype kGroupChars = 4096;
 QString toWidget(const QString& text, qsizetype column, QList<int>& continued, bool share) {
     const int groupLines = share ? kGroupLines : 1;
     const QStringView in(text);
-    QString split;
-    split.reserve(in.size() + in.size() / TextBox::kBlockChars + 1);
+    // Written in place: an append per line costs more than the line. Breaks added within long lines
+    // are one per kBlockChars characters, and one more where the text starts in a filled block.
+    QString split(in.size() + in.size() / TextBox::kBlockChars + 2, Qt::Uninitialized);
+    QChar* const first = split.data();
+    QChar* out = first;
     int block = 0;
     int linesInBlock = 1;
     qsizetype filled = column;
@@ -45,7 +49,7 @@ QString toWidget(const QString& text, qsizetype column, QList<int>& continued, b
         const qsizetype lineEnd = end > start && end < in.size() && in[end - 1] == u'\r' ? end - 1 : end;
         for (qsizetype at = start; at < lineEnd;) {
             if (filled == TextBox::kBlockChars) {
-                split += u'\n';
+                *out++ = u'\n';
                 continued.append(++block);
                 filled = 0;
                 linesInBlock = 1;
@@ -54,24 +58,25 @@ QString toWidget(const QString& text, qsizetype column, QList<int>& continued, b
             // A character outside the Basic Multilingual Plane stays whole, in the next block.
             if (take > 0 && at + take < lineEnd && in[at + take - 1].isHighSurrogate())
                 --take;
-            split += in.sliced(at, take);
+            out = std::copy_n(in.data() + at, take, out);
             at += take;
             filled = at < lineEnd ? TextBox::kBlockChars : filled + take;
         }
         if (end == in.size())
             break;
         if (linesInBlock < groupLines && filled < kGroupChars) {
-            split += QChar::LineSeparator;
+            *out++ = QChar::LineSeparator;
             ++linesInBlock;
             ++filled;
         } else {
-            split += u'\n';
+            *out++ = u'\n';
             ++block;
             filled = 0;
             linesInBlock = 1;
         }
         start = end + 1;
     }
+    split.truncate(out - first);
     return split;
 }
 
