@@ -52,7 +52,7 @@ public:
     }
 
     // A list this large, let go, leaves enough behind in the allocator to be worth handing back.
-    static constexpr qsizetype kLargeChars = qsizetype(1) << 20;
+    static constexpr qsizetype kLargeChars = qsizetype(8) << 20;
 
     [[nodiscard]] QStringView rowText(int row) const {
         return row < shown.size() ? QStringView(shown[row]) : rows.at(row);

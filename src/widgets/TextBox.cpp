@@ -18,7 +18,7 @@ namespace {
 constexpr int kContinued = 1;
 
 // A text this large, let go, leaves enough behind in the allocator to be worth handing back.
-constexpr int kLargeChars = 1 << 20;
+constexpr int kLargeChars = 8 << 20;
 
 // Short lines share a block, separated by line separators (which lay out as line breaks and read back
 // as line ends): a block per line costs a hundred bytes and more, fifty times an empty line's own.
