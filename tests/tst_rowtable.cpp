@@ -139,6 +139,14 @@ private slots:
         const WidthRank rank(ascii, 2, 1, 6);
         std::vector<qsizetype> fromTable = rank.widest(RowTable::fromList(rows), count);
         std::vector<qsizetype> fromList = rank.widest(rows, count);
+        RowSplitter splitter(false);
+        splitter.rankWith(rank, count);
+        for (const QString& row : rows)
+            splitter.feed(QString(row + u"\r\n"_s));
+        const RowTable split = splitter.finish();
+        std::vector<qsizetype> whileSplit = splitter.widest();
+        std::sort(whileSplit.begin(), whileSplit.end());
+        QCOMPARE(QList<qsizetype>(whileSplit.begin(), whileSplit.end()), widest);
         std::sort(fromTable.begin(), fromTable.end());
         std::sort(fromList.begin(), fromList.end());
         QCOMPARE(QList<qsizetype>(fromTable.begin(), fromTable.end()), widest);

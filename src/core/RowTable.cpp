@@ -134,6 +134,16 @@ void RowSplitter::feed(QStringView piece) {
     scan();
 }
 
+void RowSplitter::commit(qsizetype end) {
+    RowTable::Block& block = table_.blocks_.back();
+    block.ends.push_back(quint32(end));
+    if (best_) {
+        const QStringView row(block.text.constData() + open_, end - open_);
+        best_->consider(table_.rows_, table_.trimmed_ ? RowTable::spacesTrimmed(row) : row);
+    }
+    ++table_.rows_;
+}
+
 void RowSplitter::scan() {
     RowTable::Block& block = table_.blocks_.back();
     const QChar* chars = block.text.constData();
@@ -146,8 +156,7 @@ void RowSplitter::scan() {
         // A CR at the end of what has come may be the first half of a CR LF.
         if (c == u'\r' && i + 1 == size)
             break;
-        block.ends.push_back(quint32(i));
-        ++table_.rows_;
+        commit(i);
         if (c == u'\r' && chars[i + 1] == u'\n')
             ++i;
         open_ = i + 1;
@@ -162,8 +171,7 @@ RowTable RowSplitter::finish() {
         // The last line, with no line end or with a CR that turned out to be alone.
         if (open_ < size) {
             const bool cr = block.text[size - 1] == u'\r' && scanned_ == size - 1;
-            block.ends.push_back(quint32(cr ? size - 1 : size));
-            ++table_.rows_;
+            commit(cr ? size - 1 : size);
         }
         block.text.squeeze();
     }
@@ -193,25 +201,10 @@ namespace {
 
 // The rows of the greatest scores, kept in one pass; a row no wider can be passed over without reading
 // its characters when even its widest characters would not make it wider.
-template <typename Rows>
-std::vector<qsizetype> rank(const Rows& rows, const WidthRank& score, int count, qint64 widestChar,
-                            qsizetype shownChars) {
-    std::vector<std::pair<qint64, qsizetype>> best(std::size_t(std::max(count, 1)), {-1, -1});
-    auto least = best.begin();
-    rows.forEach([&](qsizetype r, QStringView text) {
-        if (std::min(text.size(), shownChars) * widestChar <= least->first)
-            return;
-        if (const qint64 s = score(text); s > least->first) {
-            *least = {s, r};
-            least = std::min_element(best.begin(), best.end());
-        }
-    });
-    std::vector<qsizetype> found;
-    for (const auto& [s, r] : best) {
-        if (r >= 0)
-            found.push_back(r);
-    }
-    return found;
+template <typename Rows> std::vector<qsizetype> rank(const Rows& rows, const WidthRank& score, int count) {
+    WidestRows best(score, count);
+    rows.forEach([&best](qsizetype r, QStringView text) { best.consider(r, text); });
+    return best.rows();
 }
 
 struct ListRows {
@@ -224,10 +217,19 @@ struct ListRows {
 
 } // namespace
 
+std::vector<qsizetype> WidestRows::rows() const {
+    std::vector<qsizetype> found;
+    for (const auto& [s, r] : best_) {
+        if (r >= 0)
+            found.push_back(r);
+    }
+    return found;
+}
+
 std::vector<qsizetype> WidthRank::widest(const RowTable& rows, int count) const {
-    return rank(rows, *this, count, widest_, shownChars_);
+    return rank(rows, *this, count);
 }
 
 std::vector<qsizetype> WidthRank::widest(const QStringList& rows, int count) const {
-    return rank(ListRows{rows}, *this, count, widest_, shownChars_);
+    return rank(ListRows{rows}, *this, count);
 }

@@ -4,7 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <array>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -79,28 +81,6 @@ private:
     bool trimmed_ = false;
 };
 
-// Splits text fed in pieces into the rows of a table: CR LF, a lone CR and a lone LF each end a line; the
-// last line counts without a line end; a line end after it adds no empty line; an empty text has no lines.
-class RowSplitter {
-public:
-    // `trim`: rows read without their leading and trailing ASCII spaces. `expectedChars`, when known,
-    // lets each block be allocated once.
-    explicit RowSplitter(bool trim = false, qsizetype expectedChars = 0);
-    void feed(QStringView piece);
-    // Ends the last line and hands the table over, its blocks trimmed to what they hold.
-    [[nodiscard]] RowTable finish();
-
-private:
-    void scan();
-    void startBlock();
-    void reserve(RowTable::Block& block);
-
-    RowTable table_;
-    qsizetype expected_ = 0; // characters still to come, as far as known
-    qsizetype open_ = 0;     // where the line being read starts in the last block
-    qsizetype scanned_ = 0;  // how far the last block has been looked through
-};
-
 // Ranks rows by an estimate of their width from a table of character widths (a row of plain ASCII by
 // its length), so that only the few widest need laying out. Only the first `shownChars` characters count.
 class WidthRank {
@@ -125,6 +105,9 @@ public:
     [[nodiscard]] std::vector<qsizetype> widest(const RowTable& rows, int count) const;
     [[nodiscard]] std::vector<qsizetype> widest(const QStringList& rows, int count) const;
 
+    [[nodiscard]] qsizetype shownChars() const { return shownChars_; }
+    [[nodiscard]] int widestChar() const { return widest_; }
+
 private:
     static constexpr qsizetype kShortRow = 8;
     [[nodiscard]] int charWidth(char16_t u) const {
@@ -137,6 +120,60 @@ private:
     int other_ = 1;
     int widest_ = 1;
     qsizetype shownChars_ = 1;
+};
+
+// Keeps the rows of the `count` greatest estimates among those it is shown; a row that could not
+// beat the least of them, even were all its characters the widest, is passed over unread.
+class WidestRows {
+public:
+    WidestRows(const WidthRank& rank, int count)
+        : rank_(rank), best_(std::size_t(std::max(count, 1)), {-1, -1}) {}
+    void consider(qsizetype row, QStringView text) {
+        const qint64 least = best_[least_].first;
+        if (std::min(text.size(), rank_.shownChars()) * rank_.widestChar() <= least)
+            return;
+        if (const qint64 s = rank_(text); s > least) {
+            best_[least_] = {s, row};
+            least_ = std::size_t(std::min_element(best_.begin(), best_.end()) - best_.begin());
+        }
+    }
+    // In no particular order.
+    [[nodiscard]] std::vector<qsizetype> rows() const;
+
+private:
+    WidthRank rank_;
+    std::vector<std::pair<qint64, qsizetype>> best_;
+    std::size_t least_ = 0;
+};
+
+// Splits text fed in pieces into the rows of a table: CR LF, a lone CR and a lone LF each end a line; the
+// last line counts without a line end; a line end after it adds no empty line; an empty text has no lines.
+class RowSplitter {
+public:
+    // `trim`: rows read without their leading and trailing ASCII spaces. `expectedChars`, when known,
+    // lets each block be allocated once.
+    explicit RowSplitter(bool trim = false, qsizetype expectedChars = 0);
+    void feed(QStringView piece);
+    // Ranks the rows by width as they are split (see WidthRank::widest).
+    void rankWith(const WidthRank& rank, int count) { best_.emplace(rank, count); }
+    // Ends the last line and hands the table over, its blocks trimmed to what they hold.
+    [[nodiscard]] RowTable finish();
+    // The widest rows, once finished, when ranking.
+    [[nodiscard]] std::vector<qsizetype> widest() const {
+        return best_ ? best_->rows() : std::vector<qsizetype>();
+    }
+
+private:
+    void scan();
+    void startBlock();
+    void reserve(RowTable::Block& block);
+    void commit(qsizetype end);
+
+    RowTable table_;
+    qsizetype expected_ = 0; // characters still to come, as far as known
+    qsizetype open_ = 0;     // where the line being read starts in the last block
+    std::optional<WidestRows> best_;
+    qsizetype scanned_ = 0; // how far the last block has been looked through
 };
 
 template <typename Visit> void RowTable::forEach(Visit&& visit) const {

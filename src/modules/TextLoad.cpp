@@ -117,12 +117,18 @@ template <typename Feed> bool decodeInPieces(QFile& file, const std::function<bo
     return true;
 }
 
-bool readRowsUntil(QFile& file, bool trim, RowTable& rows, const std::function<bool()>& stopped) {
+// `best`, when given, ranks the rows by width as they are split.
+bool readRowsUntil(QFile& file, bool trim, RowTable& rows, const std::function<bool()>& stopped,
+                   const WidthRank* rank = nullptr, int count = 0, std::vector<qsizetype>* widest = nullptr) {
     // A file of bytes decodes to at most as many characters.
     RowSplitter splitter(trim, file.size());
+    if (rank)
+        splitter.rankWith(*rank, count);
     if (!decodeInPieces(file, stopped, [&splitter](const QString& text) { splitter.feed(text); }))
         return false;
     rows = splitter.finish();
+    if (widest)
+        *widest = splitter.widest();
     return true;
 }
 
@@ -364,11 +370,10 @@ RowLoad::RowLoad(std::unique_ptr<QFile> file, bool trim, const WidthRank& rank, 
     QThreadPool::globalInstance()->start(
         [shared = shared_, file = std::shared_ptr<QFile>(std::move(file)), trim, rank, ranked] {
             RowTable rows;
-            const bool ok = readRowsUntil(*file, trim, rows, [&shared] { return shared->stopped(); });
-            file->close();
             std::vector<qsizetype> widest;
-            if (ok)
-                widest = rank.widest(rows, ranked);
+            const bool ok = readRowsUntil(
+                *file, trim, rows, [&shared] { return shared->stopped(); }, &rank, ranked, &widest);
+            file->close();
             QMutexLocker lock(&shared->mutex);
             if (shared->cancelled)
                 return; // the table goes with this task, off the interface thread
