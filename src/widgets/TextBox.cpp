@@ -46,6 +46,14 @@ QString toWidget(const QString& text, qsizetype column, QList<int>& continued, b
         qsizetype end = start;
         while (end < in.size() && in[end] != u'\n')
             ++end;
+        // An empty line in a block with room: its separator alone.
+        if (end == start && end < in.size() && linesInBlock < groupLines && filled < kGroupChars) {
+            *out++ = QChar::LineSeparator;
+            ++linesInBlock;
+            ++filled;
+            start = end + 1;
+            continue;
+        }
         const qsizetype lineEnd = end > start && end < in.size() && in[end - 1] == u'\r' ? end - 1 : end;
         for (qsizetype at = start; at < lineEnd;) {
             if (filled == TextBox::kBlockChars) {
