@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 
 // Tiny helpers shared by the benchmark programs: best-of timing and a ratio report.
@@ -24,6 +26,27 @@ inline double bestOf(int runs, const std::function<void()>& work) {
             best = ms;
     }
     return best;
+}
+
+// A figure of this process's memory from /proc/self/status ("VmRSS", "VmHWM"), in megabytes; 0 where
+// the system has none.
+inline double memoryMb(const char* field) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(field) && line.size() > qsizetype(std::strlen(field)) &&
+            line[qsizetype(std::strlen(field))] == ':')
+            return line.mid(qsizetype(std::strlen(field)) + 1).trimmed().split(' ').first().toDouble() / 1024;
+    }
+    return 0;
+}
+
+// Starts the peak (VmHWM) again from the memory held now.
+inline void resetPeak() {
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5");
 }
 
 class Report {

@@ -200,11 +200,11 @@ private slots:
     // The window stays live while an article loads; a newer choice wins and nothing of the older arrives.
     void duringLoad() {
         ProgramFolder folder;
-        folder.writeCp950(QStringLiteral("心得文章\\a00.txt"), numberedLines(200000));
+        folder.writeCp950(QStringLiteral("心得文章\\a00.txt"), numberedLines(1000000));
         writeNumbered(folder, 6);
         auto* form = FormBase::open<Form10>();
         QTRY_VERIFY(!form->Label1->text().isEmpty());
-        QVERIFY(form->Label1->text() != progress(200000));
+        QVERIFY(form->Label1->text() != progress(1000000));
         QTest::mouseClick(form->Command1, Qt::LeftButton);
         QCOMPARE(captions(form), (QStringList{"n06", "", "", "", "", ""}));
         QCOMPARE(chosen(form), 0);

@@ -94,8 +94,9 @@ private slots:
         MessageRecorder messages;
         ListBox list;
         list.setItems({"old"});
-        Module1::LoadListFile(u"職業\\劍士.txt"_s, &list, trim);
-        QCOMPARE(list.items(), items);
+        QVERIFY(Module1::LoadListFile(u"職業\\劍士.txt"_s, &list, trim));
+        // A file larger than a frame's reading arrives from a worker.
+        QTRY_COMPARE(list.items(), items);
         TextBox box;
         box.setText(u"old"_s);
         Module1::LoadTextFile(u"職業\\劍士.txt"_s, &box, trim);
@@ -146,6 +147,41 @@ private slots:
         QCOMPARE(list.listCount(), 0);
         QCOMPARE(box.text(), QString());
         QCOMPARE(pane.text(), QString());
+    }
+
+    void largeList_data() {
+        QTest::addColumn<QKeyCombination>("key");
+        QTest::addColumn<int>("picked");
+        constexpr int rows = 3'000'000;
+        QTest::newRow("End: the last row") << QKeyCombination(Qt::Key_End) << rows - 1;
+        QTest::newRow("Home: the first") << QKeyCombination(Qt::Key_Home) << 0;
+        QTest::newRow("Down from the middle") << QKeyCombination(Qt::Key_Down) << rows / 2 + 1;
+        QTest::newRow("Up from the middle") << QKeyCombination(Qt::Key_Up) << rows / 2 - 1;
+    }
+    // Millions of rows read from a file on a worker: the keys reach every row, and the picked one is shown
+    // with its own text.
+    void largeList() {
+        QFETCH(QKeyCombination, key);
+        QFETCH(int, picked);
+        ProgramFolder folder;
+        QByteArray bytes;
+        for (int i = 0; i < 3'000'000; ++i)
+            bytes += QByteArray::number(i % 997) + "\r\n";
+        folder.write(u"大.txt"_s, bytes);
+        ListBox list;
+        list.resize(200, 150);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowActive(&list));
+        QVERIFY(Module1::LoadListFile(u"大.txt"_s, &list, false));
+        QTRY_COMPARE(list.listCount(), 3'000'000);
+        list.setFocus();
+        list.setListIndex(1'500'000);
+        TestSupport::press(key);
+        QCOMPARE(list.listIndex(), picked);
+        QCOMPARE(list.text(), QString::number(picked % 997));
+        const QRect row = list.visualRect(list.model()->index(picked, 0));
+        QVERIFY(list.viewport()->rect().contains(row.center()));
+        QCOMPARE(list.indexAt(row.center()).row(), picked);
     }
 
     void namesAsTheFolderHasThem() {

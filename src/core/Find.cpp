@@ -23,6 +23,10 @@ QString fold(QStringView text) {
 }
 
 int findItem(const QStringList& items, const QString& query, int start, bool forward) {
+    return findItem(RowTable::fromList(items), query, start, forward);
+}
+
+int findItem(const RowTable& items, const QString& query, int start, bool forward) {
     const int n = int(items.size());
     if (query.isEmpty() || n == 0)
         return -1;
@@ -30,7 +34,7 @@ int findItem(const QStringList& items, const QString& query, int start, bool for
     start = qBound(0, start, n - 1);
     for (int k = 0; k < n; ++k) {
         const int i = forward ? (start + k) % n : (start - k + n) % n;
-        if (fold(items[i]).contains(wanted))
+        if (fold(items.at(i)).contains(wanted))
             return i;
     }
     return -1;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/RowTable.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +21,7 @@ namespace Find {
 // The first item containing `query`, looking from item `start` on (or back from it), wrapping at the
 // ends; -1 when none does or the query is empty.
 [[nodiscard]] int findItem(const QStringList& items, const QString& query, int start, bool forward);
+[[nodiscard]] int findItem(const RowTable& items, const QString& query, int start, bool forward);
 
 // A regular expression matching `query` under the same folding, for searching a text document. A match
 // is as long as the query, character for character.

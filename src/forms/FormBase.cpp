@@ -223,21 +223,27 @@ void FormBase::follow(QWidget* shown, const TextLoad::DataFile& file, std::funct
             const int row = list->listIndex();
             const QString text = list->text();
             const int top = list->verticalScrollBar()->value();
-            reload();
             // The picked line where it now is; when it was itself edited, the same row with its new
             // text; when the file lost that row, no pick and (through the window's pick handler) no
             // detail, rather than a line the file no longer has.
-            if (row >= 0) {
-                const QStringList items = list->items();
-                int again = items.value(row) == text ? row : int(items.indexOf(text));
-                if (again < 0 && row < items.size())
-                    again = row;
-                if (again >= 0)
-                    list->setListIndex(again);
-                else
-                    emit list->itemPicked(-1);
-            }
-            list->verticalScrollBar()->setValue(top);
+            const auto restore = [list, row, text, top] {
+                if (row >= 0) {
+                    int again = list->itemText(row) == text ? row : list->findText(text);
+                    if (again < 0 && row < list->listCount())
+                        again = row;
+                    if (again >= 0)
+                        list->setListIndex(again);
+                    else
+                        emit list->itemPicked(-1);
+                }
+                list->verticalScrollBar()->setValue(top);
+            };
+            reload();
+            // A large list reloads on a worker: the pick comes back once the rows are in.
+            if (auto* load = list->findChild<TextLoad::RowLoad*>(QString(), Qt::FindDirectChildrenOnly))
+                connect(load, &TextLoad::RowLoad::finished, list, restore);
+            else
+                restore();
             return;
         }
         auto* box = qobject_cast<TextBox*>(target.data());

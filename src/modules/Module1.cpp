@@ -3,6 +3,7 @@
 #include "core/Placement.h"
 #include "modules/StartUp.h"
 #include "modules/TextLoad.h"
+#include "platform/Platform.h"
 #include "widgets/AppStyle.h"
 #include "widgets/ListBox.h"
 #include "widgets/TextBox.h"
@@ -162,22 +163,43 @@ Reloading::~Reloading() {
 
 bool LoadListFile(const TextLoad::DataFile& file, ListBox* target, bool trimLines) {
     const bool again = reloading(target);
+    // The newest load into a list wins: an older one stops and gives back what it holds.
+    delete target->findChild<TextLoad::RowLoad*>(QLatin1String(kLoadName), Qt::FindDirectChildrenOnly);
     if (!again)
         target->clear();
-    QFile data;
-    QStringList lines;
-    const bool opened = TextLoad::open(TextLoad::locate(programFolder(), file), data);
+    auto data = std::make_unique<QFile>();
+    const bool opened = TextLoad::open(TextLoad::locate(programFolder(), file), *data);
     // Stamped before reading: a save made during the reading is then seen as a change.
     if (opened)
-        setLoadedStamp(target, data);
-    if (!opened || !TextLoad::readLines(data, trimLines, lines)) {
+        setLoadedStamp(target, *data);
+    RowTable rows;
+    if (opened && data->size() > TextLoad::kRowsAtOnceBytes) {
+        // Read, split and ranked on a worker; the list takes the rows over in one step, and until then a
+        // reload keeps showing the old ones.
+        auto* load = new TextLoad::RowLoad(std::move(data), trimLines, target->widthRank(),
+                                           ListBox::kRowsLaidOut, target);
+        load->setObjectName(QLatin1String(kLoadName));
+        const QString shown = file.shown;
+        QObject::connect(load, &TextLoad::RowLoad::finished, target, [load, target, shown, again](bool ok) {
+            load->deleteLater();
+            if (ok)
+                target->setRows(load->takeRows(), load->takeWidest(), true);
+            else if (!again)
+                reportMissing(shown, target->window());
+        });
+        return true;
+    }
+    if (!opened || !TextLoad::readRows(*data, trimLines, rows)) {
         if (!again)
             reportMissing(file.shown, target->window());
         return false;
     }
-    target->setItems(std::move(lines));
+    target->setRows(std::move(rows));
     return true;
 }
+
+// A load of this many lines leaves enough freed memory behind to be worth handing back.
+constexpr qsizetype kManyLines = 100000;
 
 bool LoadTextFile(const TextLoad::DataFile& file, TextBox* target, bool trimLines,
                   const QString& progressPrefix, QLabel* progressLabel, const QString& progressSuffix) {
@@ -193,6 +215,7 @@ bool LoadTextFile(const TextLoad::DataFile& file, TextBox* target, bool trimLine
         return false;
     }
     setLoadedStamp(target, *data);
+    target->setLinesShareBlocks(data->size() > TextLoad::kRowsAtOnceBytes);
     const bool progress = !progressSuffix.isEmpty() && progressLabel;
     if (!progress) {
         QStringList lines;
@@ -238,6 +261,9 @@ bool LoadTextFile(const TextLoad::DataFile& file, TextBox* target, bool trimLine
                              target->clear(); // the file was saved empty
                          if (!ok && !again)
                              reportMissing(shown, target->window());
+                         // The batches went through the worker's heap, which keeps what they freed.
+                         if (*count > kManyLines)
+                             Platform::releaseFreeMemory();
                      });
     return true;
 }

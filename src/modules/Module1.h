@@ -54,7 +54,9 @@ MsgResult MsgBox(const QString& text, MsgButtons buttons = MsgButtons::Ok, MsgIc
 
 // Fills `target` with the lines of a data file, one item per line. `file` is the relative name, with
 // folders separated by backslashes, or a listed name (TextLoad::DataFile::listed).
-// True when the file was read (the caller follows it then).
+// True when the file was read (the caller follows it then). A file larger than
+// TextLoad::kRowsAtOnceBytes is read on a worker: the call returns at once and the rows arrive together;
+// a newer load into the same list stops an older one.
 bool LoadListFile(const TextLoad::DataFile& file, ListBox* target, bool trimLines);
 
 // Fills `target` with the whole data file, each line followed by a line break. With a non-empty

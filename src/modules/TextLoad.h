@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/RowTable.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -38,7 +40,36 @@ struct DataFile {
 // Reads an opened data file's lines at once; false when it cannot be read to its end.
 [[nodiscard]] bool readLines(QFile& file, bool trim, QStringList& lines);
 
+// Reads an opened data file's lines into a table at once; false when it cannot be read to its end.
+[[nodiscard]] bool readRows(QFile& file, bool trim, RowTable& rows);
+
+// Files up to this size are read into a list at once: the window waits no longer than a frame or two.
+inline constexpr qint64 kRowsAtOnceBytes = qint64(2) << 20;
+
 struct Shared;
+struct RowShared;
+
+// Reads an opened data file into a table on a worker thread, and ranks its rows by width there, so
+// the interface thread only takes the table over. `finished` comes once; deleting the load stops the
+// worker and drops what it read.
+class RowLoad : public QObject {
+    Q_OBJECT
+public:
+    RowLoad(std::unique_ptr<QFile> file, bool trim, const WidthRank& rank, int ranked, QObject* parent);
+    ~RowLoad() override;
+
+    // What the worker read, once `finished(true)` has come; taken once.
+    [[nodiscard]] RowTable takeRows();
+    [[nodiscard]] std::vector<qsizetype> takeWidest();
+
+signals:
+    void finished(bool ok);
+
+private:
+    void done();
+
+    std::shared_ptr<RowShared> shared_;
+};
 
 // Reads an opened data file on a worker thread. Its lines arrive on the interface thread in batches,
 // each line followed by a line break; `finished` comes once at the end. Deleting the load stops the

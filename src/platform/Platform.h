@@ -28,4 +28,8 @@ bool deleteFile(const QString& path, QString* reason = nullptr);
 // player's keys and paints are never kept waiting behind it.
 void lowerThreadPriority();
 
+// Hands memory the program has freed back to the system, after a large list or text is let go: the
+// allocator would otherwise keep it for the program's next use.
+void releaseFreeMemory();
+
 } // namespace Platform

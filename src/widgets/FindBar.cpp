@@ -74,7 +74,7 @@ bool FindBar::findInList(ListBox* list, bool forward, bool again) {
     const int n = list->listCount();
     if (n > 0)
         start = (start % n + n) % n;
-    const int found = Find::findItem(list->items(), text(), start, forward);
+    const int found = Find::findItem(list->rows(), text(), start, forward);
     if (found < 0)
         return false;
     // A change of the picked item runs the window's own handler, as any pick does.

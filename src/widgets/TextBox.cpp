@@ -1,5 +1,7 @@
 #include "widgets/TextBox.h"
 
+#include "platform/Platform.h"
+
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QRegularExpression>
@@ -7,6 +9,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -14,44 +17,74 @@ namespace {
 // Marks a block that carries on the line of the block before it.
 constexpr int kContinued = 1;
 
-// The widget's text for `text`: lines end at LF (CR LF becomes LF), and a line longer than a block may
-// hold goes on in further blocks, whose numbers (counted from the block the text starts in) are noted.
-// `column` is where the text starts in its first block.
-QString toWidget(const QString& text, qsizetype column, QList<int>& continued) {
-    QString out = text;
-    out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    if (column + out.size() <= TextBox::kBlockChars)
-        return out;
-    QString split;
-    split.reserve(out.size() + out.size() / TextBox::kBlockChars + 1);
+// A text this large, let go, leaves enough behind in the allocator to be worth handing back.
+constexpr int kLargeChars = 8 << 20;
+
+// Short lines share a block, separated by line separators (which lay out as line breaks and read back
+// as line ends): a block per line costs a hundred bytes and more, fifty times an empty line's own.
+constexpr int kGroupLines = 1024;
+constexpr qsizetype kGroupChars = 4096;
+
+// The widget's text for `text`: lines end at LF (CR LF becomes LF) or, within a block shared when
+// `share`, at a line separator; a line longer than a block may hold goes on in further blocks, whose numbers
+// (counted from the block the text starts in) are noted. `column` is where the text starts in its first
+// block.
+QString toWidget(const QString& text, qsizetype column, QList<int>& continued, bool share) {
+    const int groupLines = share ? kGroupLines : 1;
+    const QStringView in(text);
+    // Written in place: an append per line costs more than the line. Breaks added within long lines
+    // are one per kBlockChars characters, and one more where the text starts in a filled block.
+    QString split(in.size() + in.size() / TextBox::kBlockChars + 2, Qt::Uninitialized);
+    QChar* const first = split.data();
+    QChar* out = first;
     int block = 0;
+    int linesInBlock = 1;
     qsizetype filled = column;
     qsizetype start = 0;
-    while (start <= out.size()) {
-        qsizetype end = out.indexOf(u'\n', start);
-        if (end < 0)
-            end = out.size();
-        for (qsizetype at = start; at < end;) {
+    while (start <= in.size()) {
+        // Most lines are short: looked through here rather than by a call per line.
+        qsizetype end = start;
+        while (end < in.size() && in[end] != u'\n')
+            ++end;
+        // An empty line in a block with room: its separator alone.
+        if (end == start && end < in.size() && linesInBlock < groupLines && filled < kGroupChars) {
+            *out++ = QChar::LineSeparator;
+            ++linesInBlock;
+            ++filled;
+            start = end + 1;
+            continue;
+        }
+        const qsizetype lineEnd = end > start && end < in.size() && in[end - 1] == u'\r' ? end - 1 : end;
+        for (qsizetype at = start; at < lineEnd;) {
             if (filled == TextBox::kBlockChars) {
-                split += u'\n';
+                *out++ = u'\n';
                 continued.append(++block);
                 filled = 0;
+                linesInBlock = 1;
             }
-            qsizetype take = qMin(end - at, TextBox::kBlockChars - filled);
+            qsizetype take = qMin(lineEnd - at, TextBox::kBlockChars - filled);
             // A character outside the Basic Multilingual Plane stays whole, in the next block.
-            if (take > 0 && at + take < end && out[at + take - 1].isHighSurrogate())
+            if (take > 0 && at + take < lineEnd && in[at + take - 1].isHighSurrogate())
                 --take;
-            split += QStringView(out).sliced(at, take);
+            out = std::copy_n(in.data() + at, take, out);
             at += take;
-            filled = at < end ? TextBox::kBlockChars : filled + take;
+            filled = at < lineEnd ? TextBox::kBlockChars : filled + take;
         }
-        if (end == out.size())
+        if (end == in.size())
             break;
-        split += u'\n';
-        ++block;
-        filled = 0;
+        if (linesInBlock < groupLines && filled < kGroupChars) {
+            *out++ = QChar::LineSeparator;
+            ++linesInBlock;
+            ++filled;
+        } else {
+            *out++ = u'\n';
+            ++block;
+            filled = 0;
+            linesInBlock = 1;
+        }
         start = end + 1;
     }
+    split.truncate(out - first);
     return split;
 }
 
@@ -82,16 +115,32 @@ QString TextBox::joined(QTextBlock first, const QTextBlock& last, qsizetype from
         const QString text = b.text();
         const qsizetype begin = b == first ? from : 0;
         const qsizetype end = b == last && to >= 0 ? to : text.size();
-        t += QStringView(text).sliced(begin, qMax<qsizetype>(0, end - begin));
+        QString piece = text.sliced(begin, qMax<qsizetype>(0, end - begin));
+        t += piece.replace(QChar::LineSeparator, lineEnd);
         if (b == last)
             break;
     }
     return t;
 }
 
+void TextBox::replaceText(const QString& text) {
+    const bool large = document()->characterCount() > kLargeChars;
+    if (text.isNull())
+        QPlainTextEdit::clear();
+    else
+        setPlainText(text);
+    if (large)
+        Platform::releaseFreeMemory();
+}
+
+void TextBox::clear() {
+    replaceText({});
+    continued_ = false;
+}
+
 void TextBox::setText(const QString& text) {
     QList<int> continued;
-    setPlainText(toWidget(text, 0, continued));
+    replaceText(toWidget(text, 0, continued, shareBlocks_));
     continued_ = !continued.isEmpty();
     markContinued(document()->firstBlock(), continued);
 }
@@ -101,9 +150,13 @@ void TextBox::appendText(const QString& text) {
     c.movePosition(QTextCursor::End);
     const QTextBlock start = c.block();
     QList<int> continued;
-    const QString widgetText = toWidget(text, start.length() - 1, continued);
+    const QString widgetText = toWidget(text, start.length() - 1, continued, shareBlocks_);
     const int startNumber = start.blockNumber();
+    // Text read from a file is no edit to undo, and the undo stack would keep a record per block.
+    const bool undo = document()->isUndoRedoEnabled();
+    document()->setUndoRedoEnabled(false);
     c.insertText(widgetText);
+    document()->setUndoRedoEnabled(undo);
     if (!continued.isEmpty()) {
         continued_ = true;
         markContinued(document()->findBlockByNumber(startNumber), continued);

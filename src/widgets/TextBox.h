@@ -7,7 +7,8 @@
 class QRegularExpression;
 
 // A multi-line text box. Its text uses CR LF between lines, as the data files and the windows that
-// read characters by position expect; the widget itself stores plain line breaks. A line longer than
+// read characters by position expect; the widget itself stores plain line breaks, or line separators
+// between the short lines that share a block. A line longer than
 // kBlockChars is held in several blocks, so that a line of megabytes is laid out a piece at a time
 // instead of freezing the window; text() and copying give it back as the one line it is.
 class TextBox : public QPlainTextEdit {
@@ -19,11 +20,12 @@ public:
     explicit TextBox(QWidget* parent = nullptr, ScrollBars bars = None);
 
     [[nodiscard]] QString text() const;
-    void clear() {
-        QPlainTextEdit::clear();
-        continued_ = false;
-    }
+    void clear();
     void setText(const QString& text);
+    // Whether the text set or appended from now on puts short lines into shared blocks: a large file's
+    // lines then cost their characters rather than a block each, though the vertical scroll bar counts
+    // a shared block as one line until it has been shown.
+    void setLinesShareBlocks(bool share) { shareBlocks_ = share; }
     // Appends at the end without rebuilding the whole document.
     void appendText(const QString& text);
     void setScrollBars(ScrollBars bars);
@@ -45,6 +47,10 @@ private:
     [[nodiscard]] QString joined(QTextBlock first, const QTextBlock& last, qsizetype from, qsizetype to,
                                  const QString& lineEnd) const;
 
+    // Sets the document's text (a null `text` empties it), giving the memory of a large one back.
+    void replaceText(const QString& text);
+
     // Whether some block carries on a long line (so text() must join blocks itself).
     bool continued_ = false;
+    bool shareBlocks_ = false;
 };

@@ -1,0 +1,12 @@
+#include "platform/Platform.h"
+
+#include <malloc.h>
+
+namespace Platform {
+
+void releaseFreeMemory() {
+    // The C runtime keeps freed blocks in its heap; this hands the unused pages back to the system.
+    _heapmin();
+}
+
+} // namespace Platform
