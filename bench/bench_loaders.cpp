@@ -71,28 +71,6 @@ QString progressOf(qsizetype lines) {
     return QStringLiteral("載入文章第%1行中...").arg(lines);
 }
 
-// The longest single stretch the interface thread spent in one event between two turns of the loop,
-// while `work` runs there: what a player feels as a freeze.
-class FreezeMeter : public QObject {
-public:
-    double worstMs = 0;
-    bool eventFilter(QObject* o, QEvent* e) override {
-        Q_UNUSED(o);
-        Q_UNUSED(e);
-        const double ms = clock_.nsecsElapsed() / 1e6;
-        worstMs = std::max(worstMs, ms);
-        clock_.restart();
-        return false;
-    }
-    void start() {
-        worstMs = 0;
-        clock_.start();
-    }
-
-private:
-    QElapsedTimer clock_;
-};
-
 // A list file of one gigantic line between two short ones, opened in the synthesis window and picked:
 // opening, then picking and painting the detail.
 void longLineInList(Bench::Report& report, const QString& dir, int megabytes, double boundMs) {
@@ -123,7 +101,7 @@ void longLineInList(Bench::Report& report, const QString& dir, int megabytes, do
 // One article of one gigantic line, loaded with progress: the worst freeze of the window meanwhile.
 void longLineArticle(Bench::Report& report, const QString& dir, int megabytes, double boundMs) {
     writeBytes(dir + QStringLiteral("/心得文章/a.txt"), QByteArray(qsizetype(megabytes) << 20, 'x'));
-    FreezeMeter meter;
+    Bench::FreezeMeter meter;
     qApp->installEventFilter(&meter);
     meter.start();
     auto* form = FormBase::open<Form10>();

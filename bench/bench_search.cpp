@@ -43,24 +43,6 @@ double median(std::vector<double> v) {
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-// The longest the interface thread spent in one event between two turns of the loop.
-class FreezeMeter : public QObject {
-public:
-    double worstMs = 0;
-    bool eventFilter(QObject*, QEvent*) override {
-        worstMs = std::max(worstMs, clock_.nsecsElapsed() / 1e6);
-        clock_.restart();
-        return false;
-    }
-    void start() {
-        worstMs = 0;
-        clock_.start();
-    }
-
-private:
-    QElapsedTimer clock_;
-};
-
 struct Decoded {
     QString where;
     QString text;
@@ -218,7 +200,7 @@ void large(Bench::Report& report) {
             form->close();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
-        FreezeMeter meter;
+        Bench::FreezeMeter meter;
         QElapsedTimer t;
         t.start();
         form = openSearch();

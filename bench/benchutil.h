@@ -2,6 +2,8 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QObject>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -80,6 +82,25 @@ public:
 
 private:
     bool over_ = false;
+};
+
+// The longest single stretch the interface thread spent in one event between two turns of the loop:
+// what a player feels as a freeze. Installed as an event filter on the application.
+class FreezeMeter : public QObject {
+public:
+    double worstMs = 0;
+    bool eventFilter(QObject*, QEvent*) override {
+        worstMs = std::max(worstMs, clock_.nsecsElapsed() / 1e6);
+        clock_.restart();
+        return false;
+    }
+    void start() {
+        worstMs = 0;
+        clock_.start();
+    }
+
+private:
+    QElapsedTimer clock_;
 };
 
 } // namespace Bench

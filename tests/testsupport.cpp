@@ -1,7 +1,9 @@
 #include "testsupport.h"
 
 #include "forms/FormBase.h"
+#include "forms/showpic.h"
 #include "platform/CodePages.h"
+#include "widgets/FileList.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -11,6 +13,7 @@
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 #include <cstdio>
@@ -153,6 +156,15 @@ void initApplication() {
 void unloadAllForms() {
     FormBase::unloadAll();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+showpic* openViewer(int pick) {
+    auto* form = FormBase::open<showpic>();
+    if (!QTest::qWaitFor([form] { return !form->Timer1->isActive(); }) || !QTest::qWaitForWindowActive(form))
+        qWarning("the viewer did not settle");
+    form->File1->setFocus();
+    form->File1->setListIndex(pick);
+    return form;
 }
 
 } // namespace TestSupport

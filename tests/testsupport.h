@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 class QWidget;
+class showpic;
 
 namespace TestSupport {
 
@@ -64,5 +65,9 @@ void commit(const QString& text);
 void initApplication();
 
 void unloadAllForms();
+
+// Opens the viewer once its start-up picture has shown (which must not replace the test's pick), the
+// file list focused and row `pick` picked (-1: none).
+showpic* openViewer(int pick = -1);
 
 } // namespace TestSupport

@@ -29,6 +29,7 @@
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
+using TestSupport::openViewer;
 using TestSupport::writeFile;
 using Change = std::function<bool(const QString& file)>; // done behind the viewer's back; false if not
 
@@ -69,16 +70,6 @@ struct FakeWine : QTemporaryDir {
     }
     [[nodiscard]] QString shots() const { return filePath(kGame); }
 };
-
-// Opens the viewer once its start-up picture has shown, which must not replace the test's pick.
-showpic* openViewer(int pick = -1) {
-    auto* form = FormBase::open<showpic>();
-    if (!QTest::qWaitFor([form] { return !form->Timer1->isActive(); }) || !QTest::qWaitForWindowActive(form))
-        qWarning("the viewer did not settle");
-    form->File1->setFocus();
-    form->File1->setListIndex(pick);
-    return form;
-}
 
 struct Outcome {
     QString name;

@@ -25,6 +25,7 @@
 
 using namespace Qt::StringLiterals;
 using Module1::MsgResult;
+using TestSupport::openViewer;
 using TestSupport::writeFile;
 
 namespace {
@@ -95,15 +96,6 @@ struct Desktop : QTemporaryDir {
         return names;
     }
 };
-
-showpic* openViewer(int pick) {
-    auto* form = FormBase::open<showpic>();
-    if (!QTest::qWaitFor([form] { return !form->Timer1->isActive(); }) || !QTest::qWaitForWindowActive(form))
-        qWarning("the viewer did not settle");
-    form->File1->setFocus();
-    form->File1->setListIndex(pick);
-    return form;
-}
 
 enum class Kind { Plain, Link, HardLink };
 

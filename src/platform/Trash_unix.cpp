@@ -42,8 +42,8 @@ int renameBytesNoReplace(const QByteArray& from, const QByteArray& to) {
     return ::unlink(from.constData());
 }
 
-// Qt cannot name a file whose name is not UTF-8; such a file goes to the home trash as the trash
-// specification lays out (record first, under a name of its own, then the file), or not at all.
+// Qt cannot name a file whose name is not UTF-8; such a file goes to the home trash the freedesktop
+// way (record first, under a name of its own, then the file), or not at all.
 bool moveRawName(const QByteArray& native, QString* inTrash, QString* reason) {
     const QByteArray trash = nativePath(homeTrash());
     struct stat file {};
