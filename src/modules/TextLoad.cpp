@@ -23,7 +23,7 @@ constexpr qint64 kPieceBytes = qint64(1) << 20;
 // What a worker may hold for the interface thread before it waits, and the size of one batch: enough to
 // keep the pane filling quickly, little enough to append within a frame or two.
 constexpr qsizetype kMaxQueuedChars = qsizetype(1) << 20;
-constexpr qsizetype kBatchChars = qsizetype(64) << 10;
+constexpr qsizetype kBatchChars = qsizetype(256) << 10;
 
 QString cp950Name(const QString& name) {
     QStringEncoder encoder("windows-950");
