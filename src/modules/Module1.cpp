@@ -313,6 +313,7 @@ void PlaceWindowBottomRight(QWidget* window, double marginRight, double marginBo
 }
 
 void initApplication(QApplication& app) {
+    Platform::prepareMemory();
     initSharedResources();
     app.setApplicationName(QStringLiteral("qmquery"));
     if (!qobject_cast<AppStyle*>(QApplication::style()))

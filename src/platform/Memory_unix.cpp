@@ -14,4 +14,12 @@ void releaseFreeMemory() {
 #endif
 }
 
+void prepareMemory() {
+#if defined(__GLIBC__)
+    // A fixed threshold: glibc's own one rises to the largest block freed so far, after which a
+    // file's text lands in the heap and a few small blocks around it keep its pages.
+    mallopt(M_MMAP_THRESHOLD, 4 << 20);
+#endif
+}
+
 } // namespace Platform

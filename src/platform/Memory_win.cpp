@@ -9,4 +9,8 @@ void releaseFreeMemory() {
     _heapmin();
 }
 
+void prepareMemory() {
+    // The C runtime's heap hands large blocks to the system by itself.
+}
+
 } // namespace Platform

@@ -32,4 +32,9 @@ void lowerThreadPriority();
 // allocator would otherwise keep it for the program's next use.
 void releaseFreeMemory();
 
+// Called once at start: blocks of a few megabytes and more (a file's text, a list's rows) are taken
+// from the system and given back the moment they are freed, rather than left in the heap between the
+// small blocks allocated meanwhile, where they could not be given back.
+void prepareMemory();
+
 } // namespace Platform
