@@ -197,9 +197,13 @@ void FormBase::makeRoomForFind(int grow) {
             // it up; shrinking back puts it where it was, unless the player has moved it since.
             if (pos().x() == from.x() && pos().y() <= from.y() && pos().y() >= from.y() + grow) {
                 move(from);
-                // A busy window manager can apply the shrink after the move; ask again once it settled.
-                QTimer::singleShot(kFrameSettleMs, this, [this, from] {
-                    if (QWindow* handle = windowHandle(); handle && pos() == from && !unloading_)
+                // A busy window manager can apply the shrink after the move, or report its lift only
+                // now; ask again once it settled, while the window is still where the lift left it.
+                QTimer::singleShot(kFrameSettleMs, this, [this, from, grow] {
+                    QWindow* handle = windowHandle();
+                    const QPoint now = pos();
+                    if (handle && !unloading_ && now.x() == from.x() && now.y() <= from.y() &&
+                        now.y() >= from.y() + grow)
                         handle->setFramePosition(from);
                 });
             }
